@@ -1,0 +1,54 @@
+#include "cli/messages.h"
+
+#include "platform/console.h"
+
+#ifndef QVMIN_VERSION
+#define QVMIN_VERSION "unknown"
+#endif
+
+namespace qvmin {
+
+void printBanner(const Platform& platform) {
+  say(platform, "\n");
+  say(platform,
+      "Quorvex: Concatenates multiple Javascript files together, removes all redundant whitespace, and randomly "
+      "genericizes all identifiers (variable/function names).\n");
+  say(platform, "qvmin " QVMIN_VERSION " - Copyright (c) 2026 the qvmin authors - MIT licence\n");
+  say(platform, "\n");
+}
+
+void printUsage(const Platform& platform) {
+  static constexpr const char* kPieces[] = {
+      "USAGE:\n",
+      "\n",
+      "qvmin [/?] /sflfp sourceFilesListFilePath [/kelfp keywordExclusionListFilePath] /ofp outputFilePath /oktfp "
+      "outputKeywordTranslationFilePath\n",
+      "\n",
+      "/?: Shows the help text you are now reading.\n",
+      "\n",
+      "sourceFilesListFilePath: A valid file path to a text file containing a list of sourcecode filepaths (one per "
+      "line).  \n",
+      "\n",
+      "keywordExclusionListFilePath: A valid file path to a text file containing a list of keywords which are not to "
+      "be genericized (one per line).\n",
+      "\n",
+      "outputFilePath: A valid file path to create the pseudo-compiled Javascript output file.  A pre-existing file "
+      "with the same name will be overwritten!\n",
+      "\n",
+      "outputKeywordTranslationFilePath: A valid file path to create the keyword translation file.  The text file "
+      "will list one keyword translation pair per line; with the two keywords of each pair separated by a comma (CSV "
+      "compliant format).  A pre-existing file with the same name will be overwritten!\n",
+      "\n",
+      "\n",
+      "EXAMPLES:\n",
+      "\n",
+      "qvmin /sflfp javascriptFileList.txt /ofp pseudoCompiledJavascript.js /oktfp keywordTranslation.txt\n",
+      "\n",
+      "qvmin /sflfp C:\\javascriptFileList.txt /kelfp C:\\keywordExclusionList.txt /ofp "
+      "C:\\pseudoCompiledJavascript.js /oktfp C:\\keywordTranslation.txt\n",
+  };
+  static_assert(std::size(kPieces) == 20);
+  for (const char* piece : kPieces) say(platform, "%s", piece);
+}
+
+}  // namespace qvmin

@@ -1,0 +1,33 @@
+// Turns the command line into the run's path settings.
+#pragma once
+
+#include <string>
+
+#include "cli/path_setting.h"
+
+namespace qvmin {
+
+struct PathSettings {
+  PathSetting sourceFilesListFilePath;       // /sflfp
+  PathSetting keywordExclusionListFilePath;  // /kelfp
+  PathSetting outputFilePath;                // /ofp
+  PathSetting outputKeywordTranslationFilePath;  // /oktfp
+};
+
+enum class ParseOutcome {
+  kRun,      // go on to the required-setting checks
+  kHelp,     // /? was given: print the usage text
+  kInvalid,  // an invalid option ended parsing
+};
+
+struct ParsedCommandLine {
+  ParseOutcome outcome = ParseOutcome::kRun;
+  PathSettings settings;
+  std::string invalidOption;  // lowercased, when outcome is kInvalid
+};
+
+// Options are name/value pairs; names are matched without regard to ASCII letter case. An
+// option without a partner at the end of the line is ignored.
+ParsedCommandLine parseCommandLine(int argc, const char* const* argv);
+
+}  // namespace qvmin

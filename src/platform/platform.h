@@ -1,0 +1,41 @@
+// The thin layer between qvmin and the operating system. Every file descriptor call, the
+// tick counter and the console go through one Platform value, so tests can replace any of
+// them (fail the N-th call, accept only part of a write, script the counter).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace qvmin {
+
+// Identity of an existing file system entry, links followed.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+struct Platform {
+  // Opens an existing file read-only, in binary mode. Negative on failure.
+  int (*openForReading)(const char* path);
+  // Opens for reading and writing; creates with owner read/write permission or truncates.
+  int (*createForWriting)(const char* path);
+  // Reads up to size bytes. Negative on failure, 0 at end of file.
+  std::ptrdiff_t (*read)(int fd, void* buffer, std::size_t size);
+  // Writes up to size bytes with one call; returns how many were accepted, negative on failure.
+  std::ptrdiff_t (*write)(int fd, const void* data, std::size_t size);
+  // Negative on failure.
+  int (*close)(int fd);
+  // A high-resolution tick count whose low bits change between reads.
+  std::uint64_t (*ticks)();
+  // Fills id and returns true when the path names an existing entry.
+  bool (*statFile)(const char* path, FileId* id);
+  // Appends bytes to standard output.
+  void (*print)(std::string_view text);
+};
+
+// The real operating system.
+const Platform& systemPlatform();
+
+}  // namespace qvmin

@@ -1,0 +1,72 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/platform.h"
+
+namespace qvmin {
+namespace {
+
+int openForReading(const char* path) {
+  int fd;
+  do {
+    fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+int createForWriting(const char* path) {
+  int fd;
+  do {
+    fd = ::open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+std::ptrdiff_t readSome(int fd, void* buffer, std::size_t size) {
+  ssize_t n;
+  do {
+    n = ::read(fd, buffer, size);
+  } while (n < 0 && errno == EINTR);
+  return n;
+}
+
+std::ptrdiff_t writeSome(int fd, const void* data, std::size_t size) {
+  ssize_t n;
+  do {
+    n = ::write(fd, data, size);
+  } while (n < 0 && errno == EINTR);
+  return n;
+}
+
+int closeFd(int fd) { return ::close(fd); }
+
+std::uint64_t ticks() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+bool statFile(const char* path, FileId* id) {
+  struct stat st {};
+  if (::stat(path, &st) != 0) return false;
+  id->device = st.st_dev;
+  id->inode = st.st_ino;
+  return true;
+}
+
+void print(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+}  // namespace
+
+const Platform& systemPlatform() {
+  static const Platform real{openForReading, createForWriting, readSome, writeSome, closeFd,
+                             ticks,          statFile,         print};
+  return real;
+}
+
+}  // namespace qvmin

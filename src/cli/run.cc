@@ -2,6 +2,7 @@
 
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "compiler/pseudo_compile.h"
 #include "lists/keyword_exclusion_list_reader.h"
 #include "lists/source_file_list.h"
 #include "lists/source_files_list_reader.h"
@@ -58,6 +59,13 @@ bool runPhases(const Platform& platform, RunData& run) {
     return true;
   }
   if (readSourceFilesListFile(platform, settings.sourceFilesListFilePath, run.sourceFiles)) {
+    say(platform, "\n");
+    say(platform, "Pseudo-Compilation Aborted!\n");
+    return true;
+  }
+  RunFiles files{settings.sourceFilesListFilePath, settings.keywordExclusionListFilePath, settings.outputFilePath,
+                 settings.outputKeywordTranslationFilePath, run.sourceFiles};
+  if (pseudoCompile(platform, files, run.keywordTable)) {
     say(platform, "\n");
     say(platform, "Pseudo-Compilation Aborted!\n");
     return true;

@@ -1,0 +1,37 @@
+#include "compiler/output_buffer.h"
+
+namespace qvmin {
+
+OutputBuffer::OutputBuffer(const Platform& platform, int fd, std::size_t capacity)
+    : platform_(platform), fd_(fd), capacity_(capacity), data_(std::make_unique<char[]>(capacity)) {}
+
+bool OutputBuffer::writeAll(const char* bytes, std::size_t size) {
+  if (failed_) return false;
+  if (size == 0) return true;
+  std::ptrdiff_t accepted = platform_.write(fd_, bytes, size);
+  if (accepted < 0 || static_cast<std::size_t>(accepted) < size) failed_ = true;
+  return !failed_;
+}
+
+bool OutputBuffer::flush() {
+  if (failed_) {
+    used_ = 0;
+    return false;
+  }
+  bool ok = writeAll(data_.get(), used_);
+  used_ = 0;
+  return ok;
+}
+
+void OutputBuffer::appendSlow(std::string_view bytes) {
+  if (!flush()) return;
+  if (bytes.size() >= capacity_) {
+    // A token larger than the buffer goes out in one write of its own.
+    writeAll(bytes.data(), bytes.size());
+    return;
+  }
+  std::char_traits<char>::copy(data_.get(), bytes.data(), bytes.size());
+  used_ = bytes.size();
+}
+
+}  // namespace qvmin

@@ -1,0 +1,125 @@
+#include "compiler/pseudo_compile.h"
+
+#include <memory>
+
+#include "compiler/output_buffer.h"
+#include "compiler/scanner.h"
+#include "platform/console.h"
+#include "platform/file_handle.h"
+
+namespace qvmin {
+namespace {
+
+constexpr std::size_t kSourceReadBlock = 256 * 1024;
+
+void report(const Platform& platform, const char* what, const std::string& path) {
+  say(platform, "\n");
+  say(platform, "%s: %*s\n", what, static_cast<int>(path.size()), path.c_str());
+}
+
+// One call of pseudoCompile.
+class Compilation {
+ public:
+  Compilation(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable)
+      : platform_(platform), files_(files), keywordTable_(keywordTable) {}
+
+  bool run() {
+    if (reportOutputClash(platform_, files_)) return true;
+    const std::string& outputPath = files_.outputFilePath.text;
+    const std::string& translationPath = files_.outputKeywordTranslationFilePath.text;
+
+    FileHandle output(platform_, platform_.createForWriting(outputPath.c_str()));
+    if (!output.isOpen()) {
+      report(platform_, "Error opening outputFile", outputPath);
+      return true;
+    }
+    FileHandle translation(platform_, platform_.createForWriting(translationPath.c_str()));
+    if (!translation.isOpen()) {
+      report(platform_, "Error opening outputKeywordTranslationFile", translationPath);
+      if (!output.close()) report(platform_, "Error closing the outputFile", outputPath);
+      return true;
+    }
+
+    OutputBuffer out(platform_, output.fd());
+    Scanner scanner(out, IdentifierRewriter{});
+    auto block = std::make_unique<char[]>(kSourceReadBlock);
+    for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
+      if (!compileFile(entry, scanner, out, block.get())) return failureExit(output, translation);
+      scanner.crossFileBoundary();
+    }
+
+    bool failed = false;
+    if (!output.close()) {
+      report(platform_, "Error closing the outputFile", outputPath);
+      failed = true;
+    }
+    if (!translation.close()) {
+      report(platform_, "Error closing the outputKeywordTranslationFile", translationPath);
+      failed = true;
+    }
+    return failed;
+  }
+
+ private:
+  // Scans one source file into the output; false after reporting a failure.
+  bool compileFile(const SourceFileEntry& entry, Scanner& scanner, OutputBuffer& out, char* block) {
+    FileHandle source(platform_, platform_.openForReading(entry.path.c_str()));
+    if (!source.isOpen()) {
+      report(platform_, "Error opening currentSourceFile", entry.path);
+      return false;
+    }
+    bool ok = true;
+    for (;;) {
+      std::ptrdiff_t got = platform_.read(source.fd(), block, kSourceReadBlock);
+      if (got < 0) {
+        // A write that failed earlier is what an unbuffered run would have met first.
+        if (out.flush()) {
+          report(platform_, "An error occured while reading from the currentSourceFile", entry.path);
+        } else {
+          reportWriteFailure();
+        }
+        ok = false;
+        break;
+      }
+      bool scanned = got == 0 ? scanner.endOfFile() : scanner.scan(std::string_view(block, static_cast<std::size_t>(got)));
+      if (out.failed() || (got == 0 && !out.flush())) {
+        reportWriteFailure();
+        ok = false;
+        break;
+      }
+      if (!scanned) {
+        ok = false;
+        break;
+      }
+      if (got == 0) break;
+    }
+    if (!source.close()) {
+      report(platform_, "Error closing the currentSourceFile", entry.path);
+      ok = false;
+    }
+    return ok;
+  }
+
+  void reportWriteFailure() { report(platform_, "An error occured while writing to the outputFile", files_.outputFilePath.text); }
+
+  bool failureExit(FileHandle& output, FileHandle& translation) {
+    if (!output.close()) {
+      report(platform_, "Error closing the outputFile", files_.outputFilePath.text);
+      return true;
+    }
+    if (!translation.close()) report(platform_, "Error closing the outputKeywordTranslationFile", files_.outputKeywordTranslationFilePath.text);
+    return true;
+  }
+
+  const Platform& platform_;
+  const RunFiles& files_;
+  const KeywordTable& keywordTable_;
+};
+
+}  // namespace
+
+bool pseudoCompile(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable) {
+  return Compilation(platform, files, keywordTable).run();
+}
+
+}  // namespace qvmin

@@ -1,0 +1,14 @@
+// The central phase: creates the output files, scans every listed source file into the
+// output, and writes the translation file.
+#pragma once
+
+#include "compiler/output_guard.h"
+#include "platform/platform.h"
+#include "tables/keyword_table.h"
+
+namespace qvmin {
+
+// True on failure, after reporting it.
+bool pseudoCompile(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable);
+
+}  // namespace qvmin

@@ -1,0 +1,326 @@
+#include "compiler/scanner.h"
+
+#include <array>
+#include <cstring>
+
+#include "tables/character_classes.h"
+
+namespace qvmin {
+namespace {
+
+// How a byte starts something between tokens, in the order the classes are tested.
+enum class ByteKind : std::uint8_t { kDigit, kSlash, kOperator, kApostrophe, kQuote, kIdentifierStart, kWhitespace, kOther };
+
+constexpr std::array<ByteKind, 256> makeByteKinds() {
+  std::array<ByteKind, 256> kinds{};
+  for (int b = 0; b < 256; ++b) {
+    ByteKind kind = ByteKind::kOther;
+    if (digitChars[b]) {
+      kind = ByteKind::kDigit;
+    } else if (b == '/') {
+      kind = ByteKind::kSlash;
+    } else if (operatorChars[b]) {
+      kind = ByteKind::kOperator;
+    } else if (b == '\'') {
+      kind = ByteKind::kApostrophe;
+    } else if (b == '"') {
+      kind = ByteKind::kQuote;
+    } else if (identifierStartChars[b]) {
+      kind = ByteKind::kIdentifierStart;
+    } else if (whitespaceChars[b]) {
+      kind = ByteKind::kWhitespace;
+    }
+    kinds[b] = kind;
+  }
+  return kinds;
+}
+
+constexpr std::array<ByteKind, 256> kByteKinds = makeByteKinds();
+
+constexpr CharacterClass makeIdentifierChars() {
+  CharacterClass chars{};
+  for (int b = 0; b < 256; ++b) chars[b] = identifierStartChars[b] || digitChars[b];
+  return chars;
+}
+
+constexpr CharacterClass kIdentifierChars = makeIdentifierChars();
+
+// Operator pairs that would read as another token if written side by side: ++, --, // and /*.
+bool wouldFuse(char previous, char next) {
+  return (previous == '+' && next == '+') || (previous == '-' && next == '-') ||
+         (previous == '/' && (next == '/' || next == '*'));
+}
+
+}  // namespace
+
+void Scanner::applySpaceRule() {
+  if (!pendingWhitespace) return;
+  pendingWhitespace = false;
+  if (lastTokenWasWord) {
+    lastTokenWasWord = false;
+    out.put(' ');
+    lastOperator = 0;
+  }
+}
+
+void Scanner::writeOperator(char byte) {
+  if (pendingWhitespace && wouldFuse(lastOperator, byte)) out.put(' ');
+  out.put(byte);
+  lastOperator = byte;
+}
+
+void Scanner::endNumber() {
+  mode = ScanMode::kBetweenTokens;
+  lastTokenWasWord = true;
+  out.append(token);
+  lastOperator = 0;
+  token.clear();
+}
+
+bool Scanner::endIdentifier() {
+  mode = ScanMode::kBetweenTokens;
+  lastTokenWasWord = true;
+  std::string_view text = token;
+  if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, token, &text)) return false;
+  out.append(text);
+  lastOperator = 0;
+  token.clear();
+  return true;
+}
+
+void Scanner::endString(char closingQuote) {
+  mode = ScanMode::kBetweenTokens;
+  lastTokenWasWord = false;
+  if (closingQuote != 0) token.push_back(closingQuote);
+  out.append(token);
+  lastOperator = 0;
+  token.clear();
+}
+
+void Scanner::normalRules(unsigned char byte) {
+  switch (kByteKinds[byte]) {
+    case ByteKind::kDigit:
+      applySpaceRule();
+      mode = ScanMode::kNumber;
+      token.push_back(static_cast<char>(byte));
+      break;
+    case ByteKind::kSlash:
+      mode = ScanMode::kPendingSlash;
+      break;
+    case ByteKind::kOperator:
+      writeOperator(static_cast<char>(byte));
+      pendingWhitespace = false;
+      lastTokenWasWord = false;
+      break;
+    case ByteKind::kApostrophe:
+    case ByteKind::kQuote:
+      pendingWhitespace = false;
+      lastTokenWasWord = false;
+      mode = byte == '\'' ? ScanMode::kSingleQuotedString : ScanMode::kDoubleQuotedString;
+      token.push_back(static_cast<char>(byte));
+      break;
+    case ByteKind::kIdentifierStart:
+      applySpaceRule();
+      mode = ScanMode::kIdentifier;
+      token.push_back(static_cast<char>(byte));
+      break;
+    case ByteKind::kWhitespace:
+      pendingWhitespace = true;
+      break;
+    case ByteKind::kOther:
+      break;
+  }
+}
+
+bool Scanner::scan(std::string_view bytes) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const unsigned char* const end = p + bytes.size();
+  while (p < end) {
+    unsigned char byte = *p;
+    switch (mode) {
+      case ScanMode::kBetweenTokens:
+        if (kByteKinds[byte] == ByteKind::kWhitespace) {
+          // Runs of whitespace cost one flag.
+          pendingWhitespace = true;
+          do {
+            ++p;
+          } while (p < end && kByteKinds[*p] == ByteKind::kWhitespace);
+          continue;
+        }
+        normalRules(byte);
+        ++p;
+        continue;
+
+      case ScanMode::kNumber:
+        if ((byte == 'x' || byte == 'X') && token.size() == 1 && token[0] == '0') {
+          token.push_back(static_cast<char>(byte));
+          mode = ScanMode::kHexNumber;
+        } else if (digitChars[byte]) {
+          token.push_back(static_cast<char>(byte));
+        } else if (byte == 'e' || byte == 'E') {
+          token.push_back(static_cast<char>(byte));
+          mode = ScanMode::kNumberExponentMark;
+        } else {
+          endNumber();
+          normalRules(byte);
+        }
+        ++p;
+        continue;
+
+      case ScanMode::kNumberExponentMark:
+        if (byte == '+' || byte == '-') {
+          token.push_back(static_cast<char>(byte));
+          mode = ScanMode::kNumberExponentSign;
+        } else if (digitChars[byte]) {
+          token.push_back(static_cast<char>(byte));
+          mode = ScanMode::kNumberExponentDigits;
+        } else {
+          endNumber();
+          normalRules(byte);
+        }
+        ++p;
+        continue;
+
+      case ScanMode::kNumberExponentSign:
+      case ScanMode::kNumberExponentDigits:
+        if (digitChars[byte]) {
+          token.push_back(static_cast<char>(byte));
+          mode = ScanMode::kNumberExponentDigits;
+        } else {
+          endNumber();
+          normalRules(byte);
+        }
+        ++p;
+        continue;
+
+      case ScanMode::kHexNumber:
+        if (hexDigitChars[byte]) {
+          token.push_back(static_cast<char>(byte));
+        } else {
+          endNumber();
+          normalRules(byte);
+        }
+        ++p;
+        continue;
+
+      case ScanMode::kPendingSlash:
+        if (byte == '/') {
+          mode = ScanMode::kLineComment;
+        } else if (byte == '*') {
+          mode = ScanMode::kBlockComment;
+        } else {
+          mode = ScanMode::kBetweenTokens;
+          writeOperator('/');
+          lastTokenWasWord = false;
+          normalRules(byte);
+        }
+        ++p;
+        continue;
+
+      case ScanMode::kLineComment: {
+        pendingWhitespace = true;
+        const void* lineFeed = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        if (lineFeed == nullptr) {
+          p = end;
+        } else {
+          mode = ScanMode::kBetweenTokens;
+          p = static_cast<const unsigned char*>(lineFeed) + 1;
+        }
+        continue;
+      }
+
+      case ScanMode::kBlockComment: {
+        pendingWhitespace = true;
+        const void* star = std::memchr(p, '*', static_cast<std::size_t>(end - p));
+        if (star == nullptr) {
+          p = end;
+        } else {
+          mode = ScanMode::kBlockCommentStar;
+          p = static_cast<const unsigned char*>(star) + 1;
+        }
+        continue;
+      }
+
+      case ScanMode::kBlockCommentStar:
+        if (byte == '/') {
+          mode = ScanMode::kBetweenTokens;
+        } else if (byte != '*') {
+          mode = ScanMode::kBlockComment;
+        }
+        ++p;
+        continue;
+
+      case ScanMode::kSingleQuotedString:
+      case ScanMode::kDoubleQuotedString: {
+        const char quote = mode == ScanMode::kSingleQuotedString ? '\'' : '"';
+        const unsigned char* run = p;
+        while (p < end && *p != quote && *p != '\\') ++p;
+        token.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
+        if (p == end) continue;
+        if (*p == quote) {
+          endString(quote);
+        } else {
+          token.push_back('\\');
+          mode = quote == '\'' ? ScanMode::kSingleQuotedEscape : ScanMode::kDoubleQuotedEscape;
+        }
+        ++p;
+        continue;
+      }
+
+      case ScanMode::kSingleQuotedEscape:
+      case ScanMode::kDoubleQuotedEscape:
+        token.push_back(static_cast<char>(byte));
+        mode = mode == ScanMode::kSingleQuotedEscape ? ScanMode::kSingleQuotedString : ScanMode::kDoubleQuotedString;
+        ++p;
+        continue;
+
+      case ScanMode::kIdentifier: {
+        const unsigned char* run = p;
+        while (p < end && kIdentifierChars[*p]) ++p;
+        token.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
+        if (p == end) continue;
+        if (!endIdentifier()) return false;
+        normalRules(*p);
+        ++p;
+        continue;
+      }
+    }
+  }
+  return true;
+}
+
+bool Scanner::endOfFile() {
+  switch (mode) {
+    case ScanMode::kBetweenTokens:
+      break;
+    case ScanMode::kNumber:
+    case ScanMode::kNumberExponentMark:
+    case ScanMode::kNumberExponentSign:
+    case ScanMode::kNumberExponentDigits:
+    case ScanMode::kHexNumber:
+      endNumber();
+      break;
+    case ScanMode::kPendingSlash:
+      mode = ScanMode::kBetweenTokens;
+      writeOperator('/');
+      break;
+    case ScanMode::kLineComment:
+    case ScanMode::kBlockComment:
+    case ScanMode::kBlockCommentStar:
+      mode = ScanMode::kBetweenTokens;
+      pendingWhitespace = true;
+      break;
+    case ScanMode::kSingleQuotedString:
+    case ScanMode::kSingleQuotedEscape:
+    case ScanMode::kDoubleQuotedString:
+    case ScanMode::kDoubleQuotedEscape:
+      endString(0);
+      break;
+    case ScanMode::kIdentifier:
+      if (!endIdentifier()) return false;
+      break;
+  }
+  return true;
+}
+
+}  // namespace qvmin

@@ -1,0 +1,73 @@
+// The byte scanner that minifies JavaScript text. It knows the lexical shapes of the language
+// (comments, quoted strings, decimal and hexadecimal numbers, identifiers, operator characters)
+// and nothing of its grammar. All of its state is in one struct, moved by one switch per byte.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "compiler/output_buffer.h"
+
+namespace qvmin {
+
+// Maps a finished identifier to the text written in its place. Returns false when no text can
+// be given (the scanner then stops).
+struct IdentifierRewriter {
+  void* context = nullptr;
+  bool (*rewrite)(void* context, std::string_view identifier, std::string_view* replacement) = nullptr;
+};
+
+enum class ScanMode : std::uint8_t {
+  kBetweenTokens,
+  kNumber,                 // decimal digits
+  kNumberExponentMark,     // just after the e or E of an exponent
+  kNumberExponentSign,     // just after the sign of an exponent
+  kNumberExponentDigits,   // digits of an exponent
+  kHexNumber,              // after 0x or 0X
+  kPendingSlash,           // a slash that may open a comment
+  kLineComment,
+  kBlockComment,
+  kBlockCommentStar,       // in a block comment, just after an asterisk
+  kSingleQuotedString,
+  kSingleQuotedEscape,     // the previous byte was an escaping backslash
+  kDoubleQuotedString,
+  kDoubleQuotedEscape,
+  kIdentifier,
+};
+
+struct Scanner {
+  Scanner(OutputBuffer& out, IdentifierRewriter rewriter) : out(out), rewriter(rewriter) {}
+
+  // Feeds the next bytes of the current file. Returns false when the scanner had to stop
+  // (an identifier could not be rewritten); the bytes after it are not scanned.
+  bool scan(std::string_view bytes);
+  // The pass without a byte at the end of a file: ends whatever is in progress.
+  bool endOfFile();
+  // Between two files only the spacing state carries over, and the boundary separates.
+  void crossFileBoundary() {
+    lastTokenWasWord = true;
+    pendingWhitespace = true;
+  }
+
+  // The identifier that could not be rewritten, when scanning stopped.
+  std::string_view stoppedAt() const { return token; }
+
+  OutputBuffer& out;
+  IdentifierRewriter rewriter;
+  ScanMode mode = ScanMode::kBetweenTokens;
+  bool pendingWhitespace = false;  // whitespace, a comment or a file boundary since the last token
+  bool lastTokenWasWord = false;   // the last token written was an identifier or a number
+  char lastOperator = 0;           // the operator character written last, if the last write was one
+  std::string token;               // the number, identifier or string being collected
+
+ private:
+  void normalRules(unsigned char byte);
+  void applySpaceRule();
+  void writeOperator(char byte);
+  void endNumber();
+  bool endIdentifier();
+  void endString(char closingQuote);
+};
+
+}  // namespace qvmin

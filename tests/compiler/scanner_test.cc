@@ -1,0 +1,173 @@
+#include "compiler/scanner.h"
+
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace qvmin {
+namespace {
+
+// Minifies the files, feeding each in pieces of the given size to exercise block boundaries.
+std::string minify(const std::vector<std::string>& files, std::size_t piece, IdentifierRewriter rewriter = {}) {
+  int fd = ::memfd_create("scanner-test", 0);
+  EXPECT_GE(fd, 0);
+  {
+    OutputBuffer out(systemPlatform(), fd, 16);
+    Scanner scanner(out, rewriter);
+    for (const std::string& file : files) {
+      for (std::size_t at = 0; at < file.size(); at += piece) {
+        EXPECT_TRUE(scanner.scan(std::string_view(file).substr(at, piece)));
+      }
+      EXPECT_TRUE(scanner.endOfFile());
+      scanner.crossFileBoundary();
+    }
+    EXPECT_TRUE(out.flush());
+  }
+  std::string result;
+  char buffer[4096];
+  ::lseek(fd, 0, SEEK_SET);
+  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) result.append(buffer, static_cast<std::size_t>(n));
+  ::close(fd);
+  return result;
+}
+
+struct Case {
+  std::vector<std::string> files;
+  std::string expected;
+};
+
+void expectMinified(const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{1} << 20}) {
+      EXPECT_EQ(minify(c.files, piece), c.expected) << "input: " << ::testing::PrintToString(c.files) << " piece " << piece;
+    }
+  }
+}
+
+TEST(Scanner, WhitespaceAndComments) {
+  expectMinified({
+      {{"return  this ;"}, "return this;"},
+      {{"if (true) {\n  return null;\n}\n"}, "if(true){return null;}"},
+      {{"return/*x*/this"}, "return this"},
+      {{"return//x\nthis"}, "return this"},
+      {{"null\nnull"}, "null null"},
+      {{"1;\n2;"}, "1;2;"},
+      {{"a\t\r\n b"}, "a b"},
+      {{"/***/x"}, "x"},
+      {{"a/*/ x */b"}, "a b"},
+      {{"a/**/b"}, "a b"},
+      {{"a/* never closed"}, "a"},
+      {{"a// to the end"}, "a"},
+      {{"a// cr only\rb\rc"}, "a"},
+      {{"a// crlf\r\nb"}, "a b"},
+      {{"new\x0Cwindow"}, "newwindow"},
+      {{"\xEF\xBB\xBFvar x"}, "var x"},
+      {{std::string("a\x80\xFF\x00" "b", 5)}, "ab"},
+      {{"a`b`"}, "ab"},
+  });
+}
+
+TEST(Scanner, StringsPassUnchanged) {
+  expectMinified({
+      {{"typeof 'x'"}, "typeof'x'"},
+      {{"'x' in window"}, "'x'in window"},
+      {{"'it\\'s'"}, "'it\\'s'"},
+      {{"'\\\\' x"}, "'\\\\'x"},
+      {{"'a//b'"}, "'a//b'"},
+      {{"\"it's\" + \"a\\\"b\""}, "\"it's\"+\"a\\\"b\""},
+      {{"'a  /* b */  c'"}, "'a  /* b */  c'"},
+      {{std::string("'\x00\x80\n'", 5)}, std::string("'\x00\x80\n'", 5)},
+      {{"'open", "x"}, "'open x"},
+      {{"\"open\\", "'b'"}, "\"open\\'b'"},
+  });
+}
+
+TEST(Scanner, SlashesAndOperators) {
+  expectMinified({
+      {{"4/2"}, "4/2"},
+      {{"4 / 2"}, "4/2"},
+      {{"4//2"}, "4"},
+      {{"1/"}, "1/"},
+      {{"a = b ? c : d;"}, "a=b?c:d;"},
+      {{"x.y [ 0 ]"}, "x.y[0]"},
+  });
+}
+
+TEST(Scanner, OperatorsThatWouldFuseKeepOneSpace) {
+  expectMinified({
+      {{"1 + +2"}, "1+ +2"},
+      {{"a - -b"}, "a- -b"},
+      {{"a+ /* c */ +b"}, "a+ +b"},
+      {{"x / /re/"}, "x/ /re/"},
+      {{"s.split(/ */)"}, "s.split(/ */)"},
+      {{"a+", "+b"}, "a+ +b"},
+      {{"a-", "-b"}, "a- -b"},
+      {{"a /", "/b/"}, "a/ /b/"},
+      {{"a++b"}, "a++b"},
+      {{"a + b"}, "a+b"},
+      {{"a + -b"}, "a+-b"},
+      {{"a - +b"}, "a-+b"},
+      {{"a ++ ;"}, "a++;"},
+  });
+}
+
+TEST(Scanner, Numbers) {
+  expectMinified({
+      {{"0xFF 0X1f 1.5"}, "0xFF 0X1f 1.5"},
+      {{"0x;"}, "0x;"},
+      {{"00x1"}, "00x1"},
+      {{"12X"}, "12X"},
+      {{"3px"}, "3px"},
+      {{"1e5 2E-3 1.5e+10"}, "1e5 2E-3 1.5e+10"},
+      {{"0x1e+5"}, "0x1e+5"},
+      {{"x = 1e5 + 1"}, "x=1e5+1"},
+      {{"1e5e5"}, "1e5e5"},
+      {{"1e+-2"}, "1e+-2"},
+      {{"a1 $a_1"}, "a1 $a_1"},
+  });
+}
+
+TEST(Scanner, FileBoundaries) {
+  expectMinified({
+      {{"return;", "this;"}, "return; this;"},
+      {{"return", "this"}, "return this"},
+      {{"null", "("}, "null("},
+      {{"", "null"}, " null"},
+      {{"a/*", "*/b"}, "a*/b"},
+      {{"a//", "b"}, "a b"},
+      {{"'x'", "y"}, "'x' y"},
+  });
+}
+
+// The exponent belongs to the number: an identifier rewriter never sees it.
+TEST(Scanner, ExponentIsNotAnIdentifier) {
+  std::vector<std::string> seen;
+  IdentifierRewriter recorder{&seen, [](void* context, std::string_view identifier, std::string_view* out) {
+                                static_cast<std::vector<std::string>*>(context)->emplace_back(identifier);
+                                *out = "Q";
+                                return true;
+                              }};
+  EXPECT_EQ(minify({"a = 1e5 * b2 + 3px"}, 4, recorder), "Q=1e5*Q+3Q");
+  EXPECT_EQ(seen, (std::vector<std::string>{"a", "b2", "px"}));
+}
+
+TEST(Scanner, StopsWhenAnIdentifierCannotBeRewritten) {
+  int fd = ::memfd_create("scanner-stop", 0);
+  OutputBuffer out(systemPlatform(), fd);
+  IdentifierRewriter refusing{nullptr, [](void*, std::string_view identifier, std::string_view* out) {
+                                *out = identifier;
+                                return identifier != "stop";
+                              }};
+  Scanner scanner(out, refusing);
+  EXPECT_FALSE(scanner.scan("go;stop;never"));
+  EXPECT_EQ(scanner.stoppedAt(), "stop");
+  ::close(fd);
+}
+
+}  // namespace
+}  // namespace qvmin

@@ -4,6 +4,7 @@
 
 #include "compiler/output_buffer.h"
 #include "compiler/scanner.h"
+#include "compiler/translation_file.h"
 #include "platform/console.h"
 #include "platform/file_handle.h"
 
@@ -48,7 +49,7 @@ class Compilation {
       scanner.crossFileBoundary();
     }
 
-    bool failed = false;
+    bool failed = writeKeywordTranslationFile(platform_, translation.fd(), files_.outputKeywordTranslationFilePath, {});
     if (!output.close()) {
       report(platform_, "Error closing the outputFile", outputPath);
       failed = true;

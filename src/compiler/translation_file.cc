@@ -1,0 +1,24 @@
+#include "compiler/translation_file.h"
+
+#include "compiler/output_buffer.h"
+#include "platform/console.h"
+
+namespace qvmin {
+
+bool writeKeywordTranslationFile(const Platform& platform, int fd, const PathSetting& path,
+                                 const std::vector<TranslationPair>& pairs) {
+  OutputBuffer out(platform, fd);
+  for (const TranslationPair& pair : pairs) {
+    out.append(pair.first);
+    out.put(',');
+    out.append(pair.second);
+    out.append("\r\n");
+    if (out.failed()) break;
+  }
+  if (out.flush()) return false;
+  say(platform, "\n");
+  say(platform, "An error occured while writing to the outputKeywordTranslationFile: %*s\n", path.width(), path.c_str());
+  return true;
+}
+
+}  // namespace qvmin

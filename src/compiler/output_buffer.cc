@@ -3,7 +3,7 @@
 namespace qvmin {
 
 OutputBuffer::OutputBuffer(const Platform& platform, int fd, std::size_t capacity)
-    : platform_(platform), fd_(fd), capacity_(capacity), data_(std::make_unique<char[]>(capacity)) {}
+    : platform_(platform), fd_(fd), capacity_(capacity), data_(std::make_unique_for_overwrite<char[]>(capacity)) {}
 
 bool OutputBuffer::writeAll(const char* bytes, std::size_t size) {
   if (failed_) return false;

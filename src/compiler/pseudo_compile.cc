@@ -43,7 +43,7 @@ class Compilation {
 
     OutputBuffer out(platform_, output.fd());
     Scanner scanner(out, IdentifierRewriter{});
-    auto block = std::make_unique<char[]>(kSourceReadBlock);
+    auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
     for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
       if (!compileFile(entry, scanner, out, block.get())) return failureExit(output, translation);
       scanner.crossFileBoundary();

@@ -53,7 +53,7 @@ bool wouldFuse(char previous, char next) {
 
 }  // namespace
 
-void Scanner::applySpaceRule() {
+[[gnu::always_inline]] inline void Scanner::applySpaceRule() {
   if (!pendingWhitespace) return;
   pendingWhitespace = false;
   if (lastTokenWasWord) {
@@ -63,7 +63,7 @@ void Scanner::applySpaceRule() {
   }
 }
 
-void Scanner::writeOperator(char byte) {
+[[gnu::always_inline]] inline void Scanner::writeOperator(char byte) {
   if (pendingWhitespace && wouldFuse(lastOperator, byte)) out.put(' ');
   out.put(byte);
   lastOperator = byte;
@@ -77,13 +77,18 @@ void Scanner::endNumber() {
   token.clear();
 }
 
-bool Scanner::endIdentifier() {
-  mode = ScanMode::kBetweenTokens;
+[[gnu::always_inline]] inline bool Scanner::writeIdentifier(std::string_view identifier) {
   lastTokenWasWord = true;
-  std::string_view text = token;
-  if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, token, &text)) return false;
+  std::string_view text = identifier;
+  if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, identifier, &text)) return false;
   out.append(text);
   lastOperator = 0;
+  return true;
+}
+
+bool Scanner::endIdentifier() {
+  mode = ScanMode::kBetweenTokens;
+  if (!writeIdentifier(token)) return false;
   token.clear();
   return true;
 }
@@ -97,7 +102,7 @@ void Scanner::endString(char closingQuote) {
   token.clear();
 }
 
-void Scanner::normalRules(unsigned char byte) {
+[[gnu::always_inline]] inline void Scanner::normalRules(unsigned char byte) {
   switch (kByteKinds[byte]) {
     case ByteKind::kDigit:
       applySpaceRule();
@@ -146,6 +151,21 @@ bool Scanner::scan(std::string_view bytes) {
             ++p;
           } while (p < end && kByteKinds[*p] == ByteKind::kWhitespace);
           continue;
+        }
+        if (kByteKinds[byte] == ByteKind::kIdentifierStart) {
+          // An identifier that ends inside this block is handled in place, without collecting it.
+          const unsigned char* run = p + 1;
+          while (run < end && kIdentifierChars[*run]) ++run;
+          if (run < end) {
+            applySpaceRule();
+            std::string_view identifier(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
+            if (!writeIdentifier(identifier)) {
+              token.assign(identifier);
+              return false;
+            }
+            p = run;
+            continue;
+          }
         }
         normalRules(byte);
         ++p;

@@ -66,6 +66,7 @@ struct Scanner {
   void applySpaceRule();
   void writeOperator(char byte);
   void endNumber();
+  bool writeIdentifier(std::string_view identifier);
   bool endIdentifier();
   void endString(char closingQuote);
 };

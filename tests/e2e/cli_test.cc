@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "e2e/list_runs.h"
+
+namespace qvmin::e2e {
+namespace {
+
+// The usage text, piece by piece.
+std::string usage() {
+  const char* pieces[] = {
+      "USAGE:\n",
+      "\n",
+      "qvmin [/?] /sflfp sourceFilesListFilePath [/kelfp keywordExclusionListFilePath] /ofp outputFilePath /oktfp "
+      "outputKeywordTranslationFilePath\n",
+      "\n",
+      "/?: Shows the help text you are now reading.\n",
+      "\n",
+      "sourceFilesListFilePath: A valid file path to a text file containing a list of sourcecode filepaths (one per "
+      "line).  \n",
+      "\n",
+      "keywordExclusionListFilePath: A valid file path to a text file containing a list of keywords which are not to "
+      "be genericized (one per line).\n",
+      "\n",
+      "outputFilePath: A valid file path to create the pseudo-compiled Javascript output file.  A pre-existing file "
+      "with the same name will be overwritten!\n",
+      "\n",
+      "outputKeywordTranslationFilePath: A valid file path to create the keyword translation file.  The text file "
+      "will list one keyword translation pair per line; with the two keywords of each pair separated by a comma (CSV "
+      "compliant format).  A pre-existing file with the same name will be overwritten!\n",
+      "\n",
+      "\n",
+      "EXAMPLES:\n",
+      "\n",
+      "qvmin /sflfp javascriptFileList.txt /ofp pseudoCompiledJavascript.js /oktfp keywordTranslation.txt\n",
+      "\n",
+      "qvmin /sflfp C:\\javascriptFileList.txt /kelfp C:\\keywordExclusionList.txt /ofp "
+      "C:\\pseudoCompiledJavascript.js /oktfp C:\\keywordTranslation.txt\n",
+  };
+  static_assert(std::size(pieces) == 20);
+  std::string text;
+  for (const char* piece : pieces) text += piece;
+  return text;
+}
+
+const std::string kMissingList = "The \"/sflfp sourceFilesListFilePath\" option & parameter must be supplied!\n";
+const std::string kMissingOutput = "The \"/ofp outputFilePath\" option & parameter must be supplied!\n";
+const std::string kMissingTranslation =
+    "The \"/oktfp outputKeywordTranslationFilePath\" option & parameter must be supplied!\n";
+
+std::string invalid(const std::string& option) { return "Invalid parameter: " + option + helpHint(); }
+
+struct CommandLineCase {
+  std::string name;
+  std::vector<std::string> args;
+  std::vector<std::pair<std::string, std::string>> files;  // written before the run
+  std::string afterBanner;
+  int status;
+};
+
+void PrintTo(const CommandLineCase& c, std::ostream* os) { *os << c.name; }
+
+class CommandLine : public ::testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLine, PrintsAndExitsExactly) {
+  const CommandLineCase& c = GetParam();
+  ScratchDir dir;
+  for (const auto& [name, bytes] : c.files) dir.write(name, bytes);
+  RunResult run = runQvmin(dir.path(), c.args);
+  EXPECT_EQ(run.out, banner() + c.afterBanner);
+  EXPECT_EQ(run.status, c.status);
+  EXPECT_EQ(run.err, "");
+}
+
+const CommandLineCase kHelpAndChecks[] = {
+    {"NoArguments", {}, {}, kMissingList + helpHint(), 1},
+    {"HelpAlone", {"/?"}, {}, usage(), 0},
+    {"HelpBeforeAnotherArgument", {"/?", "x"}, {}, usage(), 0},
+    {"HelpInAnOptionPosition", {"/sflfp", "a", "/?", "b"}, {}, usage(), 0},
+    {"HelpEndsParsingBeforeAnInvalidOption", {"/?", "/bogus", "x"}, {}, usage(), 0},
+    {"TrailingHelpIsIgnored", {"/sflfp", "a", "/?"}, {}, kMissingOutput + helpHint(), 1},
+    {"SingleOtherArgument", {"x"}, {}, kMissingList + helpHint(), 1},
+    {"SingleOptionWithoutValue", {"/sflfp"}, {}, kMissingList + helpHint(), 1},
+    {"SingleInvalidOptionWithoutValueIsIgnored", {"/SFLFPX"}, {}, kMissingList + helpHint(), 1},
+    {"HelpWithTrailingCharacter", {"/?x"}, {}, kMissingList + helpHint(), 1},
+    {"OnlyTranslationGiven", {"/oktfp", "t"}, {}, kMissingList + helpHint(), 1},
+    {"OutputMissing", {"/sflfp", "l", "/oktfp", "t"}, {}, kMissingOutput + helpHint(), 1},
+    {"TranslationMissing", {"/sflfp", "l", "/ofp", "o"}, {}, kMissingTranslation + helpHint(), 1},
+    {"TrailingTranslationOptionWithoutValue", {"/sflfp", "l", "/ofp", "o", "/oktfp"}, {},
+     kMissingTranslation + helpHint(), 1},
+};
+INSTANTIATE_TEST_SUITE_P(HelpAndChecks, CommandLine, ::testing::ValuesIn(kHelpAndChecks),
+                         [](const auto& info) { return info.param.name; });
+
+const CommandLineCase kInvalidOptions[] = {
+    {"CapitalsAreLowercasedInTheReport", {"/SFLFPX", "a"}, {}, invalid("/sflfpx"), 1},
+    {"RightLengthWrongLetters", {"/sflfq", "a", "/ofp", "o", "/oktfp", "t"}, {}, invalid("/sflfq"), 1},
+    {"ShortOption", {"/OFX", "o"}, {}, invalid("/ofx"), 1},
+    {"InvalidBeforeHelp", {"/x", "a", "/?"}, {}, invalid("/x"), 1},
+    {"InvalidAfterGoodOptions", {"/sflfp", "l", "-ofp", "o", "/oktfp", "t"}, {}, invalid("-ofp"), 1},
+    {"EmptyOptionName", {"", "a"}, {}, invalid(""), 1},
+    {"OnlyAsciiLettersAreLowercased", {"/SfLfP", "a", "/Ä", "b"}, {}, invalid("/Ä"), 1},
+};
+INSTANTIATE_TEST_SUITE_P(InvalidOptions, CommandLine, ::testing::ValuesIn(kInvalidOptions),
+                         [](const auto& info) { return info.param.name; });
+
+const CommandLineCase kRuns[] = {
+    {"CapitalOptionsKeepPathCase",
+     {"/SFLFP", "List.TXT", "/OFP", "Out.JS", "/OKTFP", "Map.TXT"},
+     {{"List.TXT", "a.js\n"}},
+     echo("List.TXT", "", "Out.JS", "Map.TXT") + pseudoCompiled(1),
+     0},
+    {"CapitalExclusionOption",
+     {"/Sflfp", "l", "/KELFP", "K.txt", "/Ofp", "o", "/Oktfp", "t"},
+     {{"l", "a.js\nb.js\n"}, {"K.txt", "myName\n"}},
+     echo("l", "K.txt", "o", "t") + pseudoCompiled(2),
+     0},
+    {"RepeatedOptionLaterWins",
+     {"/sflfp", "a", "/sflfp", "b", "/ofp", "c", "/oktfp", "d"},
+     {{"b", "x.js\ny.js\nz.js\n"}},
+     echo("b", "", "c", "d") + pseudoCompiled(3),
+     0},
+    {"ValueThatLooksLikeAnOption",
+     {"/sflfp", "/ofp", "/ofp", "o", "/oktfp", "t"},
+     {},
+     echo("/ofp", "", "o", "t") + "\nError opening sourceFilesListFile: /ofp\n" + aborted(),
+     1},
+    {"EmptyListPath",
+     {"/sflfp", "", "/ofp", "o", "/oktfp", "t"},
+     {},
+     echo("", "", "o", "t") + "\nError opening sourceFilesListFile: \n" + aborted(),
+     1},
+    {"FailedExclusionListSkipsTheSourceList",
+     {"/sflfp", "missing.txt", "/kelfp", "k", "/ofp", "o", "/oktfp", "t"},
+     {{"k", "var\n"}},
+     echo("missing.txt", "k", "o", "t") +
+         "\nError processing keywordExclusionListFile: k\nA duplicate keyword (var) was found!  (line: 1)\n" +
+         helpHint(),
+     1},
+};
+INSTANTIATE_TEST_SUITE_P(Runs, CommandLine, ::testing::ValuesIn(kRuns),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace qvmin::e2e

@@ -64,9 +64,11 @@ void Scanner::applySpaceRule() {
 }
 
 void Scanner::writeOperator(char byte) {
-  if (pendingWhitespace && wouldFuse(lastOperator, byte)) out.put(' ');
+  // Anything between the two characters in the source, a dropped byte included, kept them apart.
+  if ((pendingWhitespace || droppedSinceOperator) && wouldFuse(lastOperator, byte)) out.put(' ');
   out.put(byte);
   lastOperator = byte;
+  droppedSinceOperator = false;
 }
 
 void Scanner::endNumber() {
@@ -128,6 +130,7 @@ void Scanner::normalRules(unsigned char byte) {
       pendingWhitespace = true;
       break;
     case ByteKind::kOther:
+      droppedSinceOperator = true;
       break;
   }
 }

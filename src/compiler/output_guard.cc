@@ -1,5 +1,6 @@
 #include "compiler/output_guard.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,11 +23,39 @@ struct Destination {
   }
 };
 
-Destination destinationOf(const Platform& platform, const std::string& path) {
+// Symbolic links followed before a path is given up as unresolvable, as the kernel does.
+constexpr int kMaxLinkHops = 40;
+
+// Where the symbolic link at path points, as a path usable from the current directory; nothing
+// when path is not a link.
+std::optional<std::string> linkTarget(const Platform& platform, const std::string& path) {
+  std::string target(256, '\0');
+  for (;;) {
+    std::ptrdiff_t length = platform.readLink(path.c_str(), target.data(), target.size());
+    if (length < 0) return std::nullopt;
+    if (static_cast<std::size_t>(length) < target.size()) {
+      target.resize(static_cast<std::size_t>(length));
+      break;
+    }
+    target.resize(target.size() * 2);
+  }
+  std::size_t slash = path.rfind('/');
+  if (target.starts_with('/') || slash == std::string::npos) return target;
+  return path.substr(0, slash + 1) + target;
+}
+
+Destination destinationOf(const Platform& platform, std::string path) {
   Destination where;
-  if (platform.statFile(path.c_str(), &where.id)) {
-    where.kind = Destination::Kind::kExisting;
-    return where;
+  for (int hops = 0;; ++hops) {
+    if (platform.statFile(path.c_str(), &where.id)) {
+      where.kind = Destination::Kind::kExisting;
+      return where;
+    }
+    // A link to a file that does not exist yet: creating the path creates the link's target.
+    std::optional<std::string> target = linkTarget(platform, path);
+    if (!target) break;
+    if (hops == kMaxLinkHops) return where;
+    path = std::move(*target);
   }
   std::string_view trimmed = path;
   while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.remove_suffix(1);

@@ -64,9 +64,11 @@ bool wouldFuse(char previous, char next) {
 }
 
 [[gnu::always_inline]] inline void Scanner::writeOperator(char byte) {
-  if (pendingWhitespace && wouldFuse(lastOperator, byte)) out.put(' ');
+  // Anything between the two characters in the source, a dropped byte included, kept them apart.
+  if ((pendingWhitespace || droppedSinceOperator) && wouldFuse(lastOperator, byte)) out.put(' ');
   out.put(byte);
   lastOperator = byte;
+  droppedSinceOperator = false;
 }
 
 void Scanner::endNumber() {
@@ -133,6 +135,7 @@ void Scanner::endString(char closingQuote) {
       pendingWhitespace = true;
       break;
     case ByteKind::kOther:
+      droppedSinceOperator = true;
       break;
   }
 }

@@ -31,6 +31,9 @@ struct Platform {
   std::uint64_t (*ticks)();
   // Fills id and returns true when the path names an existing entry.
   bool (*statFile)(const char* path, FileId* id);
+  // Copies the target of a symbolic link into buffer (no terminator) and returns its length;
+  // negative when the path is not a link. A result equal to size may have been cut short.
+  std::ptrdiff_t (*readLink)(const char* path, char* buffer, std::size_t size);
   // Appends bytes to standard output.
   void (*print)(std::string_view text);
 };

@@ -59,13 +59,15 @@ bool statFile(const char* path, FileId* id) {
   return true;
 }
 
+std::ptrdiff_t readLink(const char* path, char* buffer, std::size_t size) { return ::readlink(path, buffer, size); }
+
 void print(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 }  // namespace
 
 const Platform& systemPlatform() {
   static const Platform real{openForReading, createForWriting, readSome, writeSome, closeFd,
-                             ticks,          statFile,         print};
+                             ticks,          statFile,         readLink,  print};
   return real;
 }
 

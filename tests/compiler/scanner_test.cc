@@ -113,6 +113,10 @@ TEST(Scanner, OperatorsThatWouldFuseKeepOneSpace) {
       {{"a + -b"}, "a+-b"},
       {{"a - +b"}, "a-+b"},
       {{"a ++ ;"}, "a++;"},
+      {{"1 +\x0C+2"}, "1+ +2"},
+      {{"x = a/\x0C/re/; y"}, "x=a/ /re/;y"},
+      {{"a/\x80*b"}, "a/ *b"},
+      {{"a+@-b"}, "a+-b"},
   });
 }
 

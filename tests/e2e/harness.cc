@@ -147,4 +147,31 @@ std::string echo(const std::string& list, const std::string& exclusions, const s
          "\noutputKeywordTranslationFilePath: " + translation + "\n";
 }
 
+std::string compiledSummary(unsigned count) {
+  return "\n" + std::to_string(count) + " source files successfully pseudo-compiled!\n";
+}
+
+std::string abortedAfter(const std::string& report) {
+  return "\n" + report + "\n\nPseudo-Compilation Aborted!\n\nHELP: qvmin /?\n";
+}
+
+std::map<std::string, std::string> snapshot(const std::string& directory) {
+  namespace fs = std::filesystem;
+  std::map<std::string, std::string> entries;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(directory)) {
+    std::string name = fs::relative(entry.path(), directory).string();
+    if (entry.is_symlink()) {
+      entries[name] = "link to " + fs::read_symlink(entry.path()).string();
+    } else if (entry.is_directory()) {
+      entries[name] = "directory";
+    } else {
+      std::ifstream in(entry.path(), std::ios::binary);
+      std::ostringstream bytes;
+      bytes << in.rdbuf();
+      entries[name] = "file: " + bytes.str();
+    }
+  }
+  return entries;
+}
+
 }  // namespace qvmin::e2e

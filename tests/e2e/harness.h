@@ -3,6 +3,7 @@
 
 #include <sys/resource.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,5 +53,13 @@ std::string banner();
 // The settings echo of a run with these paths (exclusions empty: "Not Provided").
 std::string echo(const std::string& list, const std::string& exclusions, const std::string& output,
                  const std::string& translation);
+// The closing lines after a successful pseudo-compilation of count files.
+std::string compiledSummary(unsigned count);
+// The closing lines after a pseudo-compilation that failed with this one-line report.
+std::string abortedAfter(const std::string& report);
+
+// Every entry under the directory by relative path: a file's bytes, a link's target, or a mark
+// for a directory. Two equal snapshots mean nothing was created, removed or rewritten.
+std::map<std::string, std::string> snapshot(const std::string& directory);
 
 }  // namespace qvmin::e2e

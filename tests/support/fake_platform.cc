@@ -65,6 +65,10 @@ std::uint64_t ticks() {
 
 bool statFile(const char* path, FileId* id) { return systemPlatform().statFile(path, id); }
 
+std::ptrdiff_t readLink(const char* path, char* buffer, std::size_t size) {
+  return systemPlatform().readLink(path, buffer, size);
+}
+
 void print(std::string_view text) { state().printed.append(text); }
 
 }  // namespace
@@ -74,7 +78,7 @@ FakeSystem& fakeSystem() { return state(); }
 void resetFakeSystem() { state() = FakeSystem{}; }
 
 const Platform& fakePlatform() {
-  static const Platform fake{openForReading, createForWriting, readSome, writeSome, closeFd, ticks, statFile, print};
+  static const Platform fake{openForReading, createForWriting, readSome, writeSome, closeFd, ticks, statFile, readLink, print};
   return fake;
 }
 

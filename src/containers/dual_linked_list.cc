@@ -172,16 +172,14 @@ void addDLLNumberRange(DualLinkedList& list, std::uint32_t first, std::uint32_t 
 
   DLLNodeBlock block;
   block.size = size;
-  block.nodes = std::make_unique<DLLNode[]>(size);
+  block.nodes.reset(static_cast<DLLNode*>(::operator new(sizeof(DLLNode) * std::size_t{size})));
   block.numbers = std::make_unique_for_overwrite<std::uint32_t[]>(size);
   block.firstSlot = appendSlots(list, size);
   DLLNode* nodes = block.nodes.get();
+  std::uint32_t* numbers = block.numbers.get();
   for (std::uint32_t i = 0; i < size; ++i) {
-    block.numbers[i] = first + i;
-    nodes[i].payload = &block.numbers[i];
-    nodes[i].owner = &list;
-    if (i > 0) nodes[i].previous = &nodes[i - 1];
-    if (i + 1 < size) nodes[i].next = &nodes[i + 1];
+    numbers[i] = first + i;
+    new (&nodes[i]) DLLNode{&numbers[i], i + 1 < size ? &nodes[i + 1] : nullptr, &list, i > 0 ? &nodes[i - 1] : nullptr};
   }
   list.slotRuns.push_back(DLLSlotRun{block.firstSlot, nodes});
   linkAtTail(list, &nodes[0], &nodes[size - 1], size);

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
@@ -32,9 +33,15 @@ struct DLLNode {
 
 using DLLPayloadDeleter = void (*)(void* payload);
 
+// Block nodes are constructed once in raw storage instead of being zeroed first: the largest
+// stock of the pool has millions of them.
+struct DLLNodeStorageRelease {
+  void operator()(DLLNode* nodes) const { ::operator delete(nodes); }
+};
+
 // Nodes and 4-byte numbers appended together by one addDLLNumberRange call.
 struct DLLNodeBlock {
-  std::unique_ptr<DLLNode[]> nodes;
+  std::unique_ptr<DLLNode[], DLLNodeStorageRelease> nodes;
   std::unique_ptr<std::uint32_t[]> numbers;
   std::uint32_t size = 0;
   std::uint32_t firstSlot = 0;  // slot of nodes[0] when the block was appended

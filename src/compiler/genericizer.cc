@@ -1,5 +1,7 @@
 #include "compiler/genericizer.h"
 
+#include <algorithm>
+
 #include "compiler/random_below.h"
 #include "containers/char_list.h"
 
@@ -41,7 +43,7 @@ bool isRefusedGenericName(const KeywordTable& keywords, std::string_view name) {
   return isKeyword(keywords, name) || name == "let" || name == "yield" || name == "await";
 }
 
-std::optional<std::string> drawGenericName(Genericizer& genericizer) {
+std::optional<GenericName> drawGenericName(Genericizer& genericizer) {
   DualLinkedList& pool = genericizer.genericNamePool;
   for (;;) {
     if (pool.count == 0) {
@@ -57,32 +59,33 @@ std::optional<std::string> drawGenericName(Genericizer& genericizer) {
     releaseDLLNode(pool, node);
     // A refused number stays consumed, like every number drawn.
     std::string name = genericNameOf(number);
-    if (!isRefusedGenericName(genericizer.keywordTable, name)) return name;
+    if (!isRefusedGenericName(genericizer.keywordTable, name)) return GenericName{number, std::move(name)};
   }
 }
 
 std::optional<std::string_view> genericizeIdentifier(Genericizer& genericizer, std::string_view identifier) {
   auto& translations = genericizer.identifierTranslationMap;
-  if (auto seen = translations.find(identifier); seen != translations.end()) return seen->second;
-
-  if (isKeyword(genericizer.keywordTable, identifier)) {
-    auto entry = translations.emplace(std::string(identifier), std::string_view()).first;
-    entry->second = entry->first;
-    return entry->second;
+  if (auto seen = translations.find(identifier); seen != translations.end()) {
+    return seen->second.empty() ? std::string_view(seen->first) : std::string_view(seen->second);
   }
 
-  std::optional<std::string> name = drawGenericName(genericizer);
+  if (isKeyword(genericizer.keywordTable, identifier)) {
+    return translations.emplace(std::string(identifier), std::string()).first->first;
+  }
+
+  std::optional<GenericName> name = drawGenericName(genericizer);
   if (!name) return std::nullopt;
-  auto named = genericizer.keywordTranslationMap.emplace(std::move(*name), std::string_view()).first;
-  auto entry = translations.emplace(std::string(identifier), named->first).first;
-  named->second = entry->first;
-  return entry->second;
+  auto entry = translations.emplace(std::string(identifier), std::move(name->text)).first;
+  genericizer.keywordTranslations.push_back(Translation{name->number, entry->second, entry->first});
+  return std::string_view(entry->second);
 }
 
 std::vector<std::pair<std::string_view, std::string_view>> translationPairsInOrder(const Genericizer& genericizer) {
+  std::vector<Translation> sorted = genericizer.keywordTranslations;
+  std::sort(sorted.begin(), sorted.end(), [](const Translation& x, const Translation& y) { return x.number < y.number; });
   std::vector<std::pair<std::string_view, std::string_view>> pairs;
-  pairs.reserve(genericizer.keywordTranslationMap.size());
-  for (const auto& [name, identifier] : genericizer.keywordTranslationMap) pairs.emplace_back(name, identifier);
+  pairs.reserve(sorted.size());
+  for (const Translation& translation : sorted) pairs.emplace_back(translation.genericName, translation.identifier);
   return pairs;
 }
 

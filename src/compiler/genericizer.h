@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,8 +21,17 @@ namespace qvmin {
 // anything else compares as signed bytes. For generic names this is the order of their numbers.
 bool genericNameLess(std::string_view x, std::string_view y);
 
-struct GenericNameOrder {
-  bool operator()(std::string_view x, std::string_view y) const { return genericNameLess(x, y); }
+// A generic name handed out and the identifier it replaces; the views point into
+// identifierTranslationMap's entry.
+struct Translation {
+  std::uint32_t number;  // the name spelled in base 52: number order is genericNameLess order
+  std::string_view genericName;
+  std::string_view identifier;
+};
+
+struct GenericName {
+  std::uint32_t number;
+  std::string text;
 };
 
 struct Genericizer {
@@ -37,12 +45,12 @@ struct Genericizer {
   std::uint32_t largestUsableNumber = std::numeric_limits<std::uint32_t>::max();
   bool isSetUp = false;
 
-  // Every identifier seen so far and the text that replaces it: its generic name, or the
-  // identifier itself when it is a keyword, so a repeat costs one lookup. Only the keys that
-  // differ from their value are translations; keywordTranslationMap holds exactly those.
-  std::unordered_map<std::string, std::string_view, TextHash, std::equal_to<>> identifierTranslationMap;
-  // Generic name -> identifier (a view of the identifier's key above).
-  std::map<std::string, std::string_view, GenericNameOrder> keywordTranslationMap;
+  // Identifier -> generic name. Keywords once seen are kept too, with an empty name meaning
+  // "write the identifier itself", so that any repeat costs one lookup; they translate nothing.
+  std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> identifierTranslationMap;
+  // Generic name -> identifier, in the order handed out; translationPairsInOrder sorts them.
+  // Not an ordered map: inserting into one cost more than all the rest of a new identifier.
+  std::vector<Translation> keywordTranslations;
 };
 
 // Stocks the pool with the one-letter numbers 0..51. Call once before the first identifier.
@@ -56,7 +64,7 @@ std::optional<std::string_view> genericizeIdentifier(Genericizer& genericizer, s
 
 // Takes numbers out of the pool at random positions, restocking it with names one letter longer
 // when it runs empty, until one spells a name that is not refused; nullopt once spent.
-std::optional<std::string> drawGenericName(Genericizer& genericizer);
+std::optional<GenericName> drawGenericName(Genericizer& genericizer);
 
 // Keywords, and the words that newer JavaScript reserves in some contexts, are never handed out.
 bool isRefusedGenericName(const KeywordTable& keywords, std::string_view name);

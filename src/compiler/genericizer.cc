@@ -82,7 +82,8 @@ std::optional<std::string_view> genericizeIdentifier(Genericizer& genericizer, s
 
 std::vector<std::pair<std::string_view, std::string_view>> translationPairsInOrder(const Genericizer& genericizer) {
   std::vector<Translation> sorted = genericizer.keywordTranslations;
-  std::sort(sorted.begin(), sorted.end(), [](const Translation& x, const Translation& y) { return x.number < y.number; });
+  std::sort(sorted.begin(), sorted.end(),
+            [](const Translation& x, const Translation& y) { return x.number < y.number; });
   std::vector<std::pair<std::string_view, std::string_view>> pairs;
   pairs.reserve(sorted.size());
   for (const Translation& translation : sorted) pairs.emplace_back(translation.genericName, translation.identifier);

@@ -96,7 +96,8 @@ void initDualLinkedList(DualLinkedList& list, const Platform& platform, DLLPaylo
 
 void addDLLNode(DualLinkedList& list, DLLNode* node) {
   if (node->owner != nullptr) {
-    say(*list.platform, "DualLinkedList: addDLLNode: newDLLNodePtr refers to a node already owned by a DualLinkedList!\n");
+    say(*list.platform,
+        "DualLinkedList: addDLLNode: newDLLNodePtr refers to a node already owned by a DualLinkedList!\n");
     return;
   }
   const std::uint32_t slot = appendSlots(list, 1);
@@ -179,7 +180,9 @@ void addDLLNumberRange(DualLinkedList& list, std::uint32_t first, std::uint32_t 
   std::uint32_t* numbers = block.numbers.get();
   for (std::uint32_t i = 0; i < size; ++i) {
     numbers[i] = first + i;
-    new (&nodes[i]) DLLNode{&numbers[i], i + 1 < size ? &nodes[i + 1] : nullptr, &list, i > 0 ? &nodes[i - 1] : nullptr};
+    DLLNode* next = i + 1 < size ? &nodes[i + 1] : nullptr;
+    DLLNode* previous = i > 0 ? &nodes[i - 1] : nullptr;
+    new (&nodes[i]) DLLNode{&numbers[i], next, &list, previous};
   }
   list.slotRuns.push_back(DLLSlotRun{block.firstSlot, nodes});
   linkAtTail(list, &nodes[0], &nodes[size - 1], size);

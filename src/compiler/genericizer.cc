@@ -1,0 +1,93 @@
+#include "compiler/genericizer.h"
+
+#include <algorithm>
+
+#include "compiler/random_below.h"
+#include "containers/char_list.h"
+
+namespace qvmin {
+namespace {
+
+bool isLower(char c) { return c >= 'a' && c <= 'z'; }
+bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
+
+}  // namespace
+
+bool genericNameLess(std::string_view x, std::string_view y) {
+  if (x.size() != y.size()) return x.size() < y.size();
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    if (x[i] == y[i]) continue;
+    if (isLower(x[i]) && isUpper(y[i])) return true;
+    if (isUpper(x[i]) && isLower(y[i])) return false;
+    return static_cast<signed char>(x[i]) < static_cast<signed char>(y[i]);
+  }
+  return false;
+}
+
+void setUpGenericizer(Genericizer& genericizer) {
+  initDualLinkedList(genericizer.genericNamePool, genericizer.platform, freeDLLPayload);
+  genericizer.poolUpperBound = 51;
+  addDLLNumberRange(genericizer.genericNamePool, 0, 51);
+  genericizer.isSetUp = true;
+}
+
+void releaseGenericizer(Genericizer& genericizer) {
+  if (!genericizer.isSetUp) return;
+  clearDualLinkedList(genericizer.genericNamePool);
+  genericizer.isSetUp = false;
+}
+
+bool isRefusedGenericName(const KeywordTable& keywords, std::string_view name) {
+  // Not in the keyword table, so still genericized where they occur, but as a generic name
+  // they would change the meaning of the output.
+  return isKeyword(keywords, name) || name == "let" || name == "yield" || name == "await";
+}
+
+std::optional<GenericName> drawGenericName(Genericizer& genericizer) {
+  DualLinkedList& pool = genericizer.genericNamePool;
+  for (;;) {
+    if (pool.count == 0) {
+      const std::uint64_t nextBound = std::uint64_t{genericizer.poolUpperBound} * 52 + 51;
+      if (nextBound > genericizer.largestUsableNumber) return std::nullopt;
+      addDLLNumberRange(pool, genericizer.poolUpperBound + 1, static_cast<std::uint32_t>(nextBound));
+      genericizer.poolUpperBound = static_cast<std::uint32_t>(nextBound);
+    }
+    DLLNode* node = nullptr;
+    getDLLNodeByIndex(pool, randomBelow(genericizer.platform, pool.count - 1), node);
+    removeDLLNode(pool, node);
+    const std::uint32_t number = *static_cast<const std::uint32_t*>(node->payload);
+    releaseDLLNode(pool, node);
+    // A refused number stays consumed, like every number drawn.
+    std::string name = genericNameOf(number);
+    if (!isRefusedGenericName(genericizer.keywordTable, name)) return GenericName{number, std::move(name)};
+  }
+}
+
+std::optional<std::string_view> genericizeIdentifier(Genericizer& genericizer, std::string_view identifier) {
+  auto& translations = genericizer.identifierTranslationMap;
+  if (auto seen = translations.find(identifier); seen != translations.end()) {
+    return seen->second.empty() ? std::string_view(seen->first) : std::string_view(seen->second);
+  }
+
+  if (isKeyword(genericizer.keywordTable, identifier)) {
+    return translations.emplace(std::string(identifier), std::string()).first->first;
+  }
+
+  std::optional<GenericName> name = drawGenericName(genericizer);
+  if (!name) return std::nullopt;
+  auto entry = translations.emplace(std::string(identifier), std::move(name->text)).first;
+  genericizer.keywordTranslations.push_back(Translation{name->number, entry->second, entry->first});
+  return std::string_view(entry->second);
+}
+
+std::vector<std::pair<std::string_view, std::string_view>> translationPairsInOrder(const Genericizer& genericizer) {
+  std::vector<Translation> sorted = genericizer.keywordTranslations;
+  std::sort(sorted.begin(), sorted.end(),
+            [](const Translation& x, const Translation& y) { return x.number < y.number; });
+  std::vector<std::pair<std::string_view, std::string_view>> pairs;
+  pairs.reserve(sorted.size());
+  for (const Translation& translation : sorted) pairs.emplace_back(translation.genericName, translation.identifier);
+  return pairs;
+}
+
+}  // namespace qvmin

@@ -1,0 +1,75 @@
+// Replaces identifiers by generic names: short random names drawn without repetition from a pool
+// of numbers, each spelled in base 52 with a-z then A-Z. One Genericizer lasts for one run.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "containers/dual_linked_list.h"
+#include "platform/platform.h"
+#include "tables/keyword_table.h"
+
+namespace qvmin {
+
+// Shorter first; at the first difference a lowercase letter precedes an uppercase one, and
+// anything else compares as signed bytes. For generic names this is the order of their numbers.
+bool genericNameLess(std::string_view x, std::string_view y);
+
+// A generic name handed out and the identifier it replaces; the views point into
+// identifierTranslationMap's entry.
+struct Translation {
+  std::uint32_t number;  // the name spelled in base 52: number order is genericNameLess order
+  std::string_view genericName;
+  std::string_view identifier;
+};
+
+struct GenericName {
+  std::uint32_t number;
+  std::string text;
+};
+
+struct Genericizer {
+  Genericizer(const KeywordTable& keywords, const Platform& host) : keywordTable(keywords), platform(host) {}
+
+  const KeywordTable& keywordTable;  // fixed while the run lasts
+  const Platform& platform;          // the tick counter feeds the draw
+  DualLinkedList genericNamePool;    // numbers not yet turned into names
+  std::uint32_t poolUpperBound = 51; // the largest number ever put into the pool
+  // A restock that would put a number above this fails the draw instead of wrapping around.
+  std::uint32_t largestUsableNumber = std::numeric_limits<std::uint32_t>::max();
+  bool isSetUp = false;
+
+  // Identifier -> generic name. Keywords once seen are kept too, with an empty name meaning
+  // "write the identifier itself", so that any repeat costs one lookup; they translate nothing.
+  std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> identifierTranslationMap;
+  // Generic name -> identifier, in the order handed out; translationPairsInOrder sorts them.
+  // Not an ordered map: inserting into one cost more than all the rest of a new identifier.
+  std::vector<Translation> keywordTranslations;
+};
+
+// Stocks the pool with the one-letter numbers 0..51. Call once before the first identifier.
+void setUpGenericizer(Genericizer& genericizer);
+// Releases the numbers left in the pool; the translations stay. Harmless without set-up.
+void releaseGenericizer(Genericizer& genericizer);
+
+// The text to write in place of the identifier, valid while the Genericizer lives; nullopt
+// when a new name is needed and every usable number is spent.
+std::optional<std::string_view> genericizeIdentifier(Genericizer& genericizer, std::string_view identifier);
+
+// Takes numbers out of the pool at random positions, restocking it with names one letter longer
+// when it runs empty, until one spells a name that is not refused; nullopt once spent.
+std::optional<GenericName> drawGenericName(Genericizer& genericizer);
+
+// Keywords, and the words that newer JavaScript reserves in some contexts, are never handed out.
+bool isRefusedGenericName(const KeywordTable& keywords, std::string_view name);
+
+// (generic name, identifier) pairs in genericNameLess order, for the translation file.
+std::vector<std::pair<std::string_view, std::string_view>> translationPairsInOrder(const Genericizer& genericizer);
+
+}  // namespace qvmin

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "compiler/genericizer.h"
 #include "compiler/output_buffer.h"
 #include "compiler/scanner.h"
 #include "compiler/translation_file.h"
@@ -16,6 +17,13 @@ constexpr std::size_t kSourceReadBlock = 256 * 1024;
 void report(const Platform& platform, const char* what, const std::string& path) {
   say(platform, "\n");
   say(platform, "%s: %*s\n", what, static_cast<int>(path.size()), path.c_str());
+}
+
+bool rewriteIdentifier(void* genericizer, std::string_view identifier, std::string_view* replacement) {
+  std::optional<std::string_view> name = genericizeIdentifier(*static_cast<Genericizer*>(genericizer), identifier);
+  if (!name) return false;
+  *replacement = *name;
+  return true;
 }
 
 // One call of pseudoCompile.
@@ -41,15 +49,18 @@ class Compilation {
       return true;
     }
 
+    Genericizer genericizer(keywordTable_, platform_);
+    setUpGenericizer(genericizer);
     OutputBuffer out(platform_, output.fd());
-    Scanner scanner(out, IdentifierRewriter{});
+    Scanner scanner(out, IdentifierRewriter{&genericizer, rewriteIdentifier});
     auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
     for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
       if (!compileFile(entry, scanner, out, block.get())) return failureExit(output, translation);
       scanner.crossFileBoundary();
     }
 
-    bool failed = writeKeywordTranslationFile(platform_, translation.fd(), files_.outputKeywordTranslationFilePath, {});
+    bool failed = writeKeywordTranslationFile(platform_, translation.fd(), files_.outputKeywordTranslationFilePath,
+                                              translationPairsInOrder(genericizer));
     if (!output.close()) {
       report(platform_, "Error closing the outputFile", outputPath);
       failed = true;
@@ -89,6 +100,15 @@ class Compilation {
         break;
       }
       if (!scanned) {
+        // The text before the identifier is in the file; the identifier itself is not.
+        if (out.flush()) {
+          std::string_view identifier = scanner.stoppedAt();
+          say(platform_, "\n");
+          say(platform_, "No generic name is left for the identifier %.*s in the currentSourceFile: %*s\n",
+              static_cast<int>(identifier.size()), identifier.data(), entry.width(), entry.path.c_str());
+        } else {
+          reportWriteFailure();
+        }
         ok = false;
         break;
       }

@@ -173,8 +173,8 @@ void addDLLNumberRange(DualLinkedList& list, std::uint32_t first, std::uint32_t 
 
   DLLNodeBlock block;
   block.size = size;
-  block.nodes.reset(static_cast<DLLNode*>(::operator new(sizeof(DLLNode) * std::size_t{size})));
-  block.numbers = std::make_unique_for_overwrite<std::uint32_t[]>(size);
+  block.nodes = allocateLargeArray<DLLNode>(size);
+  block.numbers = allocateLargeArray<std::uint32_t>(size);
   block.firstSlot = appendSlots(list, size);
   DLLNode* nodes = block.nodes.get();
   std::uint32_t* numbers = block.numbers.get();

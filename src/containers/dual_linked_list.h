@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/large_memory.h"
 #include "platform/platform.h"
 
 namespace qvmin {
@@ -33,16 +34,12 @@ struct DLLNode {
 
 using DLLPayloadDeleter = void (*)(void* payload);
 
-// Block nodes are constructed once in raw storage instead of being zeroed first: the largest
-// stock of the pool has millions of them.
-struct DLLNodeStorageRelease {
-  void operator()(DLLNode* nodes) const { ::operator delete(nodes); }
-};
-
-// Nodes and 4-byte numbers appended together by one addDLLNumberRange call.
+// Nodes and 4-byte numbers appended together by one addDLLNumberRange call. The nodes are
+// constructed once in raw storage instead of being zeroed first: the largest stock of the pool
+// has millions of them.
 struct DLLNodeBlock {
-  std::unique_ptr<DLLNode[], DLLNodeStorageRelease> nodes;
-  std::unique_ptr<std::uint32_t[]> numbers;
+  LargeArray<DLLNode> nodes;
+  LargeArray<std::uint32_t> numbers;
   std::uint32_t size = 0;
   std::uint32_t firstSlot = 0;  // slot of nodes[0] when the block was appended
 };

@@ -64,20 +64,17 @@ std::optional<GenericName> drawGenericName(Genericizer& genericizer) {
 }
 
 std::optional<std::string_view> genericizeIdentifier(Genericizer& genericizer, std::string_view identifier) {
-  auto& translations = genericizer.identifierTranslationMap;
-  if (auto seen = translations.find(identifier); seen != translations.end()) {
-    return seen->second.empty() ? std::string_view(seen->first) : std::string_view(seen->second);
-  }
+  TextMap& translations = genericizer.identifierTranslationMap;
+  const std::uint64_t hash = hashText(identifier);
+  if (const TextMap::Entry* seen = translations.find(identifier, hash)) return seen->value;
 
-  if (isKeyword(genericizer.keywordTable, identifier)) {
-    return translations.emplace(std::string(identifier), std::string()).first->first;
-  }
+  if (isKeyword(genericizer.keywordTable, identifier)) return translations.insertSelf(identifier, hash).value;
 
   std::optional<GenericName> name = drawGenericName(genericizer);
   if (!name) return std::nullopt;
-  auto entry = translations.emplace(std::string(identifier), std::move(name->text)).first;
-  genericizer.keywordTranslations.push_back(Translation{name->number, entry->second, entry->first});
-  return std::string_view(entry->second);
+  const TextMap::Entry& entry = translations.insert(identifier, name->text, hash);
+  genericizer.keywordTranslations.push_back(Translation{name->number, entry.value, entry.key});
+  return entry.value;
 }
 
 std::vector<std::pair<std::string_view, std::string_view>> translationPairsInOrder(const Genericizer& genericizer) {

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "containers/dual_linked_list.h"
+#include "containers/text_map.h"
 #include "platform/platform.h"
 #include "tables/keyword_table.h"
 
@@ -22,7 +22,7 @@ namespace qvmin {
 bool genericNameLess(std::string_view x, std::string_view y);
 
 // A generic name handed out and the identifier it replaces; the views point into
-// identifierTranslationMap's entry.
+// identifierTranslationMap's texts.
 struct Translation {
   std::uint32_t number;  // the name spelled in base 52: number order is genericNameLess order
   std::string_view genericName;
@@ -45,9 +45,9 @@ struct Genericizer {
   std::uint32_t largestUsableNumber = std::numeric_limits<std::uint32_t>::max();
   bool isSetUp = false;
 
-  // Identifier -> generic name. Keywords once seen are kept too, with an empty name meaning
-  // "write the identifier itself", so that any repeat costs one lookup; they translate nothing.
-  std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> identifierTranslationMap;
+  // Identifier -> the text written in its place: its generic name, or for a keyword the keyword
+  // itself, kept so that any repeat costs one lookup; keywords translate nothing.
+  TextMap identifierTranslationMap;
   // Generic name -> identifier, in the order handed out; translationPairsInOrder sorts them.
   // Not an ordered map: inserting into one cost more than all the rest of a new identifier.
   std::vector<Translation> keywordTranslations;

@@ -3,6 +3,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "tables/character_classes.h"
 
 namespace qvmin {
@@ -44,6 +48,64 @@ constexpr CharacterClass makeIdentifierChars() {
 }
 
 constexpr CharacterClass kIdentifierChars = makeIdentifierChars();
+
+// Bytes after a run of decimal digits that may still belong to the number: a hexadecimal
+// prefix after a lone zero, or an exponent.
+constexpr CharacterClass kNumberContinuations = detail::makeClass("xXeE");
+
+#if defined(__SSE2__)
+// Lanes of v from lo to hi inclusive, as unsigned bytes.
+inline __m128i bytesInRange(__m128i v, char lo, char hi) {
+  const __m128i shifted = _mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - static_cast<unsigned char>(lo))));
+  return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(0x80 + (hi - lo + 1))));
+}
+
+// A bit per lane of the 16 bytes at p: set for identifier characters ($, _, letters, digits).
+inline unsigned identifierLanes(const unsigned char* p) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  __m128i hit = bytesInRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
+  hit = _mm_or_si128(hit, bytesInRange(v, '0', '9'));
+  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('_')));
+  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('$')));
+  return static_cast<unsigned>(_mm_movemask_epi8(hit));
+}
+
+// A bit per lane of the 16 bytes at p: set for TAB, LF, CR and SPACE.
+inline unsigned whitespaceLanes(const unsigned char* p) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  __m128i hit = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
+  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')));
+  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
+  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+  return static_cast<unsigned>(_mm_movemask_epi8(hit));
+}
+#endif
+
+// The first byte from p on that is not an identifier character, or not whitespace: 16 bytes at
+// a time where the machine can, since both runs make up most of ordinary source text.
+inline const unsigned char* skipIdentifierChars(const unsigned char* p, const unsigned char* end) {
+#if defined(__SSE2__)
+  while (end - p >= 16) {
+    const unsigned outside = ~identifierLanes(p) & 0xFFFFu;
+    if (outside != 0) return p + __builtin_ctz(outside);
+    p += 16;
+  }
+#endif
+  while (p < end && kIdentifierChars[*p]) ++p;
+  return p;
+}
+
+inline const unsigned char* skipWhitespace(const unsigned char* p, const unsigned char* end) {
+#if defined(__SSE2__)
+  while (end - p >= 16) {
+    const unsigned outside = ~whitespaceLanes(p) & 0xFFFFu;
+    if (outside != 0) return p + __builtin_ctz(outside);
+    p += 16;
+  }
+#endif
+  while (p < end && whitespaceChars[*p]) ++p;
+  return p;
+}
 
 // Operator pairs that would read as another token if written side by side: ++, --, // and /*.
 bool wouldFuse(char previous, char next) {
@@ -147,31 +209,57 @@ bool Scanner::scan(std::string_view bytes) {
     unsigned char byte = *p;
     switch (mode) {
       case ScanMode::kBetweenTokens:
-        if (kByteKinds[byte] == ByteKind::kWhitespace) {
-          // Runs of whitespace cost one flag.
-          pendingWhitespace = true;
-          do {
-            ++p;
-          } while (p < end && kByteKinds[*p] == ByteKind::kWhitespace);
-          continue;
-        }
-        if (kByteKinds[byte] == ByteKind::kIdentifierStart) {
-          // An identifier that ends inside this block is handled in place, without collecting it.
-          const unsigned char* run = p + 1;
-          while (run < end && kIdentifierChars[*run]) ++run;
-          if (run < end) {
-            applySpaceRule();
-            std::string_view identifier(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
-            if (!writeIdentifier(identifier)) {
-              token.assign(identifier);
-              return false;
+        // Stay here for as long as bytes end where they begin: whitespace, operators, and words
+        // that end inside this block, which are handled in place without being collected.
+        do {
+          byte = *p;
+          switch (kByteKinds[byte]) {
+            case ByteKind::kWhitespace:
+              pendingWhitespace = true;
+              p = skipWhitespace(p + 1, end);
+              break;
+            case ByteKind::kOperator:
+              writeOperator(static_cast<char>(byte));
+              pendingWhitespace = false;
+              lastTokenWasWord = false;
+              ++p;
+              break;
+            case ByteKind::kIdentifierStart: {
+              const unsigned char* run = skipIdentifierChars(p + 1, end);
+              std::string_view identifier(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
+              applySpaceRule();
+              if (run == end) {
+                mode = ScanMode::kIdentifier;
+                token.assign(identifier);
+              } else if (!writeIdentifier(identifier)) {
+                token.assign(identifier);
+                return false;
+              }
+              p = run;
+              break;
             }
-            p = run;
-            continue;
+            case ByteKind::kDigit: {
+              // A plain decimal number: digits ended by a byte that cannot continue it.
+              const unsigned char* run = p + 1;
+              while (run < end && digitChars[*run]) ++run;
+              if (run < end && !kNumberContinuations[*run]) {
+                applySpaceRule();
+                lastTokenWasWord = true;
+                out.append(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p)));
+                lastOperator = 0;
+                p = run;
+                break;
+              }
+              normalRules(byte);
+              ++p;
+              break;
+            }
+            default:
+              normalRules(byte);
+              ++p;
+              break;
           }
-        }
-        normalRules(byte);
-        ++p;
+        } while (p < end && mode == ScanMode::kBetweenTokens);
         continue;
 
       case ScanMode::kNumber:
@@ -299,7 +387,7 @@ bool Scanner::scan(std::string_view bytes) {
 
       case ScanMode::kIdentifier: {
         const unsigned char* run = p;
-        while (p < end && kIdentifierChars[*p]) ++p;
+        p = skipIdentifierChars(p, end);
         token.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
         if (p == end) continue;
         if (!endIdentifier()) return false;

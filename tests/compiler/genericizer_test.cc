@@ -114,7 +114,7 @@ TEST_F(GenericizerTest, ExhaustionFailsTheDrawInsteadOfWrappingAround) {
   while (genericizeIdentifier(genericizer, "v" + std::to_string(named))) ++named;
   EXPECT_EQ(named, 2704u - 3);  // all one- and two-letter names but do, if and in
   EXPECT_FALSE(genericizeIdentifier(genericizer, "another"));
-  EXPECT_EQ(genericize("v0"), genericizer.identifierTranslationMap.at("v0"));
+  EXPECT_EQ(genericize("v0"), genericizer.identifierTranslationMap.find("v0")->value);
   EXPECT_EQ(genericize("this"), "this");
 
   // With the default bound, the stock after the five-letter names would pass 32 bits.

@@ -1,0 +1,90 @@
+// A hash map from byte text to byte text, made for the identifier lookup that runs once per
+// identifier of multi-megabyte inputs: open addressing over a flat slot array, a hash that reads
+// eight bytes at a time, and the texts kept in chunks so that views of them stay valid for the
+// map's whole life.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace qvmin {
+
+inline std::uint64_t hashText(std::string_view text) {
+  const char* p = text.data();
+  std::size_t n = text.size();
+  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ (n * 0xC2B2AE3D27D4EB4Full);
+  auto mix = [&h](std::uint64_t v) {
+    h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 31;
+  };
+  while (n > 8) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    mix(v);
+    p += 8;
+    n -= 8;
+  }
+  std::uint64_t last = 0;
+  if (n >= 4) {
+    std::uint32_t lo, hi;
+    std::memcpy(&lo, p, 4);
+    std::memcpy(&hi, p + n - 4, 4);
+    last = (std::uint64_t{hi} << 32) | lo;
+  } else if (n > 0) {
+    last = (std::uint64_t{static_cast<unsigned char>(p[0])} << 16) |
+           (std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8) | static_cast<unsigned char>(p[n - 1]);
+  }
+  mix(last);
+  return h ^ (h >> 29);
+}
+
+class TextMap {
+ public:
+  struct Entry {
+    std::string_view key;
+    std::string_view value;
+  };
+
+  TextMap();
+
+  const Entry* find(std::string_view key) const { return find(key, hashText(key)); }
+  const Entry* find(std::string_view key, std::uint64_t hash) const {
+    for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+      const Slot& slot = slots_[at];
+      if (slot.entry == nullptr) return nullptr;
+      if (slot.hash == hash && slot.entry->key == key) return slot.entry;
+    }
+  }
+  // Adds a key that is not in the map yet; the map keeps its own copies of both texts.
+  const Entry& insert(std::string_view key, std::string_view value) { return insert(key, value, hashText(key)); }
+  const Entry& insert(std::string_view key, std::string_view value, std::uint64_t hash);
+  // Adds a key whose value is the key itself.
+  const Entry& insertSelf(std::string_view key, std::uint64_t hash);
+
+  std::size_t size() const { return size_; }
+
+ private:
+  struct Slot {
+    std::uint64_t hash = 0;
+    Entry* entry = nullptr;
+  };
+
+  std::string_view store(std::string_view text);
+  Entry* newEntry();
+  void place(Entry* entry, std::uint64_t hash);
+  void grow();
+
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+  std::size_t size_ = 0;
+  std::vector<std::unique_ptr<char[]>> textChunks_;
+  std::size_t textChunkLeft_ = 0;
+  char* textCursor_ = nullptr;
+  std::vector<std::unique_ptr<Entry[]>> entryChunks_;
+  std::size_t entryChunkUsed_ = 0;
+};
+
+}  // namespace qvmin

@@ -63,11 +63,9 @@ std::optional<GenericName> drawGenericName(Genericizer& genericizer) {
   }
 }
 
-std::optional<std::string_view> genericizeIdentifier(Genericizer& genericizer, std::string_view identifier) {
+std::optional<std::string_view> genericizeNewIdentifier(Genericizer& genericizer, std::string_view identifier,
+                                                        std::uint64_t hash) {
   TextMap& translations = genericizer.identifierTranslationMap;
-  const std::uint64_t hash = hashText(identifier);
-  if (const TextMap::Entry* seen = translations.find(identifier, hash)) return seen->value;
-
   if (isKeyword(genericizer.keywordTable, identifier)) return translations.insertSelf(identifier, hash).value;
 
   std::optional<GenericName> name = drawGenericName(genericizer);

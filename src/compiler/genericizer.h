@@ -58,9 +58,18 @@ void setUpGenericizer(Genericizer& genericizer);
 // Releases the numbers left in the pool; the translations stay. Harmless without set-up.
 void releaseGenericizer(Genericizer& genericizer);
 
+// The first sight of an identifier: a keyword stays itself, anything else gets a new name.
+std::optional<std::string_view> genericizeNewIdentifier(Genericizer& genericizer, std::string_view identifier,
+                                                        std::uint64_t hash);
+
 // The text to write in place of the identifier, valid while the Genericizer lives; nullopt
-// when a new name is needed and every usable number is spent.
-std::optional<std::string_view> genericizeIdentifier(Genericizer& genericizer, std::string_view identifier);
+// when a new name is needed and every usable number is spent. Inline: it runs once per
+// identifier of the input, and nearly every call is a repeat.
+inline std::optional<std::string_view> genericizeIdentifier(Genericizer& genericizer, std::string_view identifier) {
+  const std::uint64_t hash = hashText(identifier);
+  if (const TextMap::Entry* seen = genericizer.identifierTranslationMap.find(identifier, hash)) return seen->value;
+  return genericizeNewIdentifier(genericizer, identifier, hash);
+}
 
 // Takes numbers out of the pool at random positions, restocking it with names one letter longer
 // when it runs empty, until one spells a name that is not refused; nullopt once spent.

@@ -19,13 +19,6 @@ void report(const Platform& platform, const char* what, const std::string& path)
   say(platform, "%s: %*s\n", what, static_cast<int>(path.size()), path.c_str());
 }
 
-bool rewriteIdentifier(void* genericizer, std::string_view identifier, std::string_view* replacement) {
-  std::optional<std::string_view> name = genericizeIdentifier(*static_cast<Genericizer*>(genericizer), identifier);
-  if (!name) return false;
-  *replacement = *name;
-  return true;
-}
-
 // One call of pseudoCompile.
 class Compilation {
  public:
@@ -52,7 +45,7 @@ class Compilation {
     Genericizer genericizer(keywordTable_, platform_);
     setUpGenericizer(genericizer);
     OutputBuffer out(platform_, output.fd());
-    Scanner scanner(out, IdentifierRewriter{&genericizer, rewriteIdentifier});
+    Scanner scanner(out, &genericizer);
     auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
     for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
       if (!compileFile(entry, scanner, out, block.get())) return failureExit(output, translation);

@@ -144,7 +144,11 @@ void Scanner::endNumber() {
 [[gnu::always_inline]] inline bool Scanner::writeIdentifier(std::string_view identifier) {
   lastTokenWasWord = true;
   std::string_view text = identifier;
-  if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, identifier, &text)) return false;
+  if (genericizer != nullptr) {
+    std::optional<std::string_view> name = genericizeIdentifier(*genericizer, identifier);
+    if (!name) return false;
+    text = *name;
+  }
   out.append(text);
   lastOperator = 0;
   return true;
@@ -231,6 +235,8 @@ bool Scanner::scan(std::string_view bytes) {
               if (run == end) {
                 mode = ScanMode::kIdentifier;
                 token.assign(identifier);
+                p = run;
+                goto nextMode;
               } else if (!writeIdentifier(identifier)) {
                 token.assign(identifier);
                 return false;
@@ -252,14 +258,16 @@ bool Scanner::scan(std::string_view bytes) {
               }
               normalRules(byte);
               ++p;
-              break;
+              goto nextMode;
             }
             default:
               normalRules(byte);
               ++p;
+              if (mode != ScanMode::kBetweenTokens) goto nextMode;
               break;
           }
-        } while (p < end && mode == ScanMode::kBetweenTokens);
+        } while (p < end);
+      nextMode:
         continue;
 
       case ScanMode::kNumber:

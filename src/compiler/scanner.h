@@ -7,16 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "compiler/genericizer.h"
 #include "compiler/output_buffer.h"
 
 namespace qvmin {
-
-// Maps a finished identifier to the text written in its place. Returns false when no text can
-// be given (the scanner then stops).
-struct IdentifierRewriter {
-  void* context = nullptr;
-  bool (*rewrite)(void* context, std::string_view identifier, std::string_view* replacement) = nullptr;
-};
 
 enum class ScanMode : std::uint8_t {
   kBetweenTokens,
@@ -37,10 +31,11 @@ enum class ScanMode : std::uint8_t {
 };
 
 struct Scanner {
-  Scanner(OutputBuffer& out, IdentifierRewriter rewriter) : out(out), rewriter(rewriter) {}
+  // Identifiers are genericized when a genericizer is given, else written as they are.
+  Scanner(OutputBuffer& out, Genericizer* genericizer) : out(out), genericizer(genericizer) {}
 
   // Feeds the next bytes of the current file. Returns false when the scanner had to stop
-  // (an identifier could not be rewritten); the bytes after it are not scanned.
+  // (no generic name was left for an identifier); the bytes after it are not scanned.
   bool scan(std::string_view bytes);
   // The pass without a byte at the end of a file: ends whatever is in progress.
   bool endOfFile();
@@ -50,11 +45,11 @@ struct Scanner {
     pendingWhitespace = true;
   }
 
-  // The identifier that could not be rewritten, when scanning stopped.
+  // The identifier that got no name, when scanning stopped.
   std::string_view stoppedAt() const { return token; }
 
   OutputBuffer& out;
-  IdentifierRewriter rewriter;
+  Genericizer* genericizer;
   ScanMode mode = ScanMode::kBetweenTokens;
   bool pendingWhitespace = false;  // whitespace, a comment or a file boundary since the last token
   bool lastTokenWasWord = false;   // the last token written was an identifier or a number

@@ -38,7 +38,38 @@ inline std::uint64_t hashText(std::string_view text) {
            (std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8) | static_cast<unsigned char>(p[n - 1]);
   }
   mix(last);
-  return h ^ (h >> 29);
+  // A multiply only carries low bits upwards; the table indexes with the low bits, so every
+  // input bit must reach them.
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  h *= 0xC4CEB9FE1A85EC53ull;
+  return h ^ (h >> 33);
+}
+
+// Byte equality of two texts of the same length, without a library call for short ones.
+inline bool sameText(const char* a, const char* b, std::size_t n) {
+  if (n >= 8) {
+    if (n > 16) return std::memcmp(a, b, n) == 0;
+    std::uint64_t a0, a1, b0, b1;
+    std::memcpy(&a0, a, 8);
+    std::memcpy(&b0, b, 8);
+    std::memcpy(&a1, a + n - 8, 8);
+    std::memcpy(&b1, b + n - 8, 8);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  if (n >= 4) {
+    std::uint32_t a0, a1, b0, b1;
+    std::memcpy(&a0, a, 4);
+    std::memcpy(&b0, b, 4);
+    std::memcpy(&a1, a + n - 4, 4);
+    std::memcpy(&b1, b + n - 4, 4);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
 }
 
 class TextMap {
@@ -55,7 +86,10 @@ class TextMap {
     for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
       const Slot& slot = slots_[at];
       if (slot.entry == nullptr) return nullptr;
-      if (slot.hash == hash && slot.entry->key == key) return slot.entry;
+      if (slot.hash == hash && slot.entry->key.size() == key.size() &&
+          sameText(slot.entry->key.data(), key.data(), key.size())) {
+        return slot.entry;
+      }
     }
   }
   // Adds a key that is not in the map yet; the map keeps its own copies of both texts.

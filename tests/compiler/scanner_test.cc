@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,12 @@ namespace qvmin {
 namespace {
 
 // Minifies the files, feeding each in pieces of the given size to exercise block boundaries.
-std::string minify(const std::vector<std::string>& files, std::size_t piece, IdentifierRewriter rewriter = {}) {
+std::string minify(const std::vector<std::string>& files, std::size_t piece, Genericizer* genericizer = nullptr) {
   int fd = ::memfd_create("scanner-test", 0);
   EXPECT_GE(fd, 0);
   {
     OutputBuffer out(systemPlatform(), fd, 16);
-    Scanner scanner(out, rewriter);
+    Scanner scanner(out, genericizer);
     for (const std::string& file : files) {
       for (std::size_t at = 0; at < file.size(); at += piece) {
         EXPECT_TRUE(scanner.scan(std::string_view(file).substr(at, piece)));
@@ -148,28 +149,36 @@ TEST(Scanner, FileBoundaries) {
   });
 }
 
-// The exponent belongs to the number: an identifier rewriter never sees it.
+// The exponent belongs to the number: only real identifiers get names, the same name at every
+// occurrence, whichever block boundary they straddle.
 TEST(Scanner, ExponentIsNotAnIdentifier) {
-  std::vector<std::string> seen;
-  IdentifierRewriter recorder{&seen, [](void* context, std::string_view identifier, std::string_view* out) {
-                                static_cast<std::vector<std::string>*>(context)->emplace_back(identifier);
-                                *out = "Q";
-                                return true;
-                              }};
-  EXPECT_EQ(minify({"a = 1e5 * b2 + 3px"}, 4, recorder), "Q=1e5*Q+3Q");
-  EXPECT_EQ(seen, (std::vector<std::string>{"a", "b2", "px"}));
+  for (std::size_t piece : {std::size_t{1}, std::size_t{4}, std::size_t{1} << 20}) {
+    KeywordTable keywords;
+    Genericizer genericizer(keywords, systemPlatform());
+    setUpGenericizer(genericizer);
+    std::string out = minify({"a = 1e5 * b2 + 3px + a"}, piece, &genericizer);
+    auto pairs = translationPairsInOrder(genericizer);
+    ASSERT_EQ(pairs.size(), 3u);
+    std::map<std::string, std::string> names;
+    for (auto& [name, identifier] : pairs) names[std::string(identifier)] = name;
+    EXPECT_EQ(out, names["a"] + "=1e5*" + names["b2"] + "+3" + names["px"] + "+" + names["a"]);
+  }
 }
 
-TEST(Scanner, StopsWhenAnIdentifierCannotBeRewritten) {
+TEST(Scanner, StopsWhenNoNameIsLeft) {
   int fd = ::memfd_create("scanner-stop", 0);
   OutputBuffer out(systemPlatform(), fd);
-  IdentifierRewriter refusing{nullptr, [](void*, std::string_view identifier, std::string_view* out) {
-                                *out = identifier;
-                                return identifier != "stop";
-                              }};
-  Scanner scanner(out, refusing);
-  EXPECT_FALSE(scanner.scan("go;stop;never"));
-  EXPECT_EQ(scanner.stoppedAt(), "stop");
+  KeywordTable keywords;
+  keywords.emplace("go");
+  Genericizer genericizer(keywords, systemPlatform());
+  genericizer.largestUsableNumber = 51;  // the one-letter names only
+  setUpGenericizer(genericizer);
+  std::string source = "go;";
+  for (int i = 0; i < 52; ++i) source += "v" + std::to_string(i) + ";";
+  source += "stop;never";
+  Scanner scanner(out, &genericizer);
+  EXPECT_FALSE(scanner.scan(source));
+  EXPECT_EQ(scanner.stoppedAt(), "stop");  // the 53rd identifier
   ::close(fd);
 }
 

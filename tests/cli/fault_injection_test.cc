@@ -145,8 +145,8 @@ class FaultInjectionTest : public ::testing::Test {
     ASSERT_TRUE(clean_.printed.ends_with(summary));
     head_ = clean_.printed.substr(0, clean_.printed.size() - summary.size());
     ASSERT_TRUE(head_.ends_with("sourceFilesListFilePath: " + listPath_ + "\nkeywordExclusionListFilePath: " +
-                                path("exclusions.txt") + "\noutputFilePath: " + path("out.js") +
-                                "\noutputKeywordTranslationFilePath: " + path("map.txt") + "\n"));
+                                exclusionsPath_ + "\noutputFilePath: " + outputPath_ +
+                                "\noutputKeywordTranslationFilePath: " + translationPath_ + "\n"));
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
@@ -154,8 +154,8 @@ class FaultInjectionTest : public ::testing::Test {
   void write(const std::string& name, const std::string& bytes) const {
     std::ofstream(path(name), std::ios::binary) << bytes;
   }
-  std::optional<std::string> readIfPresent(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
+  static std::optional<std::string> readIfPresent(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream bytes;
     bytes << in.rdbuf();
@@ -168,18 +168,18 @@ class FaultInjectionTest : public ::testing::Test {
     fakeSystem().failCallNumber = fault.failCall;
     fakeSystem().shortWriteCallNumber = fault.shortWriteCall;
     fakeSystem().shortWriteBytes = fault.shortWriteBytes;
-    std::filesystem::remove(path("out.js"));
-    std::filesystem::remove(path("map.txt"));
-    std::vector<std::string> args = {"qvmin",  "/sflfp", path(list),   "/kelfp", path("exclusions.txt"),
-                                     "/ofp", path("out.js"), "/oktfp", path("map.txt")};
+    std::filesystem::remove(outputPath_);
+    std::filesystem::remove(translationPath_);
+    std::vector<std::string> args = {"qvmin", "/sflfp", path(list),  "/kelfp", exclusionsPath_,
+                                     "/ofp",  outputPath_,  "/oktfp", translationPath_};
     std::vector<const char*> argv;
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     Outcome outcome;
     outcome.status = runQvmin(fakePlatform(), static_cast<int>(argv.size()), argv.data());
     outcome.printed = fakeSystem().printed;
     outcome.calls = fakeSystem().calls;
-    outcome.output = readIfPresent("out.js");
-    outcome.translation = readIfPresent("map.txt");
+    outcome.output = readIfPresent(outputPath_);
+    outcome.translation = readIfPresent(translationPath_);
     return outcome;
   }
 
@@ -190,9 +190,9 @@ class FaultInjectionTest : public ::testing::Test {
         return Role::kSource;
       }
     }
-    if (opened == path("exclusions.txt")) return Role::kExclusionList;
-    if (opened == path("out.js")) return Role::kOutput;
-    if (opened == path("map.txt")) return Role::kTranslation;
+    if (opened == exclusionsPath_) return Role::kExclusionList;
+    if (opened == outputPath_) return Role::kOutput;
+    if (opened == translationPath_) return Role::kTranslation;
     EXPECT_TRUE(opened.starts_with(path("list"))) << "unexpected file " << opened;
     return Role::kSourceList;
   }

@@ -31,21 +31,29 @@ int createForWriting(const char* path) {
   return fd;
 }
 
+// Keeps what a read or write returned with its recorded call.
+std::ptrdiff_t noted(std::ptrdiff_t result) { return state().calls.back().bytes = result; }
+
 std::ptrdiff_t readSome(int fd, void* buffer, std::size_t size) {
-  if (record(CallKind::kRead, fd)) return -1;
-  return systemPlatform().read(fd, buffer, size);
+  if (record(CallKind::kRead, fd)) return noted(-1);
+  return noted(systemPlatform().read(fd, buffer, size));
 }
 
-std::ptrdiff_t writeSome(int fd, const void* data, std::size_t size) {
-  if (record(CallKind::kWrite, fd)) return -1;
+std::ptrdiff_t writeAccepted(int fd, const void* data, std::size_t size) {
   FakeSystem& s = state();
+  if (s.shortWriteCallNumber == s.calls.size()) size = std::min(size, s.shortWriteBytes);
   if (s.limitWrites) {
     std::size_t accepted = std::min(size, s.writeBudget);
     s.writeBudget -= accepted;
     if (accepted == 0) return -1;
-    return systemPlatform().write(fd, data, accepted);
+    size = accepted;
   }
   return systemPlatform().write(fd, data, size);
+}
+
+std::ptrdiff_t writeSome(int fd, const void* data, std::size_t size) {
+  if (record(CallKind::kWrite, fd)) return noted(-1);
+  return noted(writeAccepted(fd, data, size));
 }
 
 int closeFd(int fd) {

@@ -18,6 +18,7 @@ struct RecordedCall {
   CallKind kind;
   int fd;           // the descriptor used or returned (-1 for a failed open)
   std::string path; // for opens
+  std::ptrdiff_t bytes = 0;  // what a read or write returned
 };
 
 struct FakeSystem {
@@ -30,6 +31,9 @@ struct FakeSystem {
   // that crosses the limit accepts what still fits.
   bool limitWrites = false;
   std::size_t writeBudget = 0;
+  // When this 1-based call number is a write, it accepts at most shortWriteBytes of its bytes.
+  std::size_t shortWriteCallNumber = 0;
+  std::size_t shortWriteBytes = 0;
 
   // Ticks handed out by the counter, front first; when empty the counter returns 0.
   std::deque<std::uint64_t> ticks;

@@ -12,39 +12,45 @@
 
 namespace qvmin {
 
+// One 64x64->128-bit multiply folded to 64 bits mixes every input bit into every output bit.
+inline std::uint64_t foldMultiply(std::uint64_t a, std::uint64_t b) {
+  const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
 inline std::uint64_t hashText(std::string_view text) {
+  constexpr std::uint64_t kSeed0 = 0xA0761D6478BD642Full;
+  constexpr std::uint64_t kSeed1 = 0xE7037ED1A0B428DBull;
   const char* p = text.data();
   std::size_t n = text.size();
-  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ (n * 0xC2B2AE3D27D4EB4Full);
-  auto mix = [&h](std::uint64_t v) {
-    h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
-    h ^= h >> 31;
-  };
-  while (n > 8) {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    mix(v);
-    p += 8;
-    n -= 8;
-  }
-  std::uint64_t last = 0;
-  if (n >= 4) {
+  std::uint64_t a = 0;
+  std::uint64_t b = 0;
+  std::uint64_t h = kSeed0 ^ n;
+  if (n > 16) {
+    // Long identifiers are rare: fold them eight bytes at a time down to their last 16.
+    while (n > 16) {
+      std::memcpy(&a, p, 8);
+      std::memcpy(&b, p + 8, 8);
+      h = foldMultiply(a ^ kSeed1, b ^ h);
+      p += 16;
+      n -= 16;
+    }
+    std::memcpy(&a, p + n - 16, 8);
+    std::memcpy(&b, p + n - 8, 8);
+  } else if (n >= 8) {
+    std::memcpy(&a, p, 8);
+    std::memcpy(&b, p + n - 8, 8);
+  } else if (n >= 4) {
     std::uint32_t lo, hi;
     std::memcpy(&lo, p, 4);
     std::memcpy(&hi, p + n - 4, 4);
-    last = (std::uint64_t{hi} << 32) | lo;
+    a = lo;
+    b = hi;
   } else if (n > 0) {
-    last = (std::uint64_t{static_cast<unsigned char>(p[0])} << 16) |
-           (std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8) | static_cast<unsigned char>(p[n - 1]);
+    a = (std::uint64_t{static_cast<unsigned char>(p[0])} << 16) |
+        (std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8) | static_cast<unsigned char>(p[n - 1]);
   }
-  mix(last);
-  // A multiply only carries low bits upwards; the table indexes with the low bits, so every
-  // input bit must reach them.
-  h ^= h >> 33;
-  h *= 0xFF51AFD7ED558CCDull;
-  h ^= h >> 33;
-  h *= 0xC4CEB9FE1A85EC53ull;
-  return h ^ (h >> 33);
+  return foldMultiply(a ^ kSeed1, b ^ h);
 }
 
 // Byte equality of two texts of the same length, without a library call for short ones.

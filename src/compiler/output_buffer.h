@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,12 +27,32 @@ class OutputBuffer {
     data_[used_++] = byte;
   }
   void append(std::string_view bytes) {
-    if (bytes.size() <= capacity_ - used_) {
-      std::char_traits<char>::copy(data_.get() + used_, bytes.data(), bytes.size());
-      used_ += bytes.size();
+    const std::size_t n = bytes.size();
+    if (n > capacity_ - used_) {
+      appendSlow(bytes);
       return;
     }
-    appendSlow(bytes);
+    char* to = data_.get() + used_;
+    const char* from = bytes.data();
+    // Most tokens are short: copy them with two overlapping moves instead of a library call.
+    if (n >= 8 && n <= 16) {
+      std::uint64_t head, tail;
+      std::memcpy(&head, from, 8);
+      std::memcpy(&tail, from + n - 8, 8);
+      std::memcpy(to, &head, 8);
+      std::memcpy(to + n - 8, &tail, 8);
+    } else if (n >= 4 && n < 8) {
+      std::uint32_t head, tail;
+      std::memcpy(&head, from, 4);
+      std::memcpy(&tail, from + n - 4, 4);
+      std::memcpy(to, &head, 4);
+      std::memcpy(to + n - 4, &tail, 4);
+    } else if (n < 4) {
+      for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+    } else {
+      std::memcpy(to, from, n);
+    }
+    used_ += n;
   }
 
   // Writes out what is buffered; false once any write has failed.

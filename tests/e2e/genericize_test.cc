@@ -107,7 +107,7 @@ TEST_F(Genericize, TranslatingBackGivesTheUngenericizedOutput) {
   const std::string source =
       "// a small program\nvar total = 0, items = [1, 2.5, 3e2];\n"
       "function addAll(list) { for (var i = 0; i < list.length; i++) { total += list[i]; } return total; }\n"
-      "var label = 'total: ' + addAll(items) + \"!\"; $el = 0x1F + 3px;\n";
+      "var label = 'total: ' + addAll(items) + \"!\"; $el = 0x1F + 3 * px;\n";
   std::string genericized = run({source});
   auto names = nameToIdentifier();
   std::string translated;

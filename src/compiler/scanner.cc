@@ -150,6 +150,15 @@ bool wouldFuse(char previous, char next) {
   droppedSinceOperator = false;
 }
 
+// Moves past the next `target` byte and into `then`; without one, to the end of the block.
+inline const unsigned char* Scanner::skipPast(const unsigned char* p, const unsigned char* end, char target,
+                                              ScanMode then) {
+  const void* found = std::memchr(p, target, static_cast<std::size_t>(end - p));
+  if (found == nullptr) return end;
+  mode = then;
+  return static_cast<const unsigned char*>(found) + 1;
+}
+
 void Scanner::endNumber() {
   mode = ScanMode::kBetweenTokens;
   lastTokenWasWord = true;
@@ -349,29 +358,16 @@ bool Scanner::scan(std::string_view bytes) {
         ++p;
         continue;
 
-      case ScanMode::kLineComment: {
+      // Every byte of a comment separates like whitespace; only its closing bytes matter.
+      case ScanMode::kLineComment:
         pendingWhitespace = true;
-        const void* lineFeed = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-        if (lineFeed == nullptr) {
-          p = end;
-        } else {
-          mode = ScanMode::kBetweenTokens;
-          p = static_cast<const unsigned char*>(lineFeed) + 1;
-        }
+        p = skipPast(p, end, '\n', ScanMode::kBetweenTokens);
         continue;
-      }
 
-      case ScanMode::kBlockComment: {
+      case ScanMode::kBlockComment:
         pendingWhitespace = true;
-        const void* star = std::memchr(p, '*', static_cast<std::size_t>(end - p));
-        if (star == nullptr) {
-          p = end;
-        } else {
-          mode = ScanMode::kBlockCommentStar;
-          p = static_cast<const unsigned char*>(star) + 1;
-        }
+        p = skipPast(p, end, '*', ScanMode::kBlockCommentStar);
         continue;
-      }
 
       case ScanMode::kBlockCommentStar:
         if (byte == '/') {

@@ -61,6 +61,7 @@ struct Scanner {
   void normalRules(unsigned char byte);
   void applySpaceRule();
   void writeOperator(char byte);
+  const unsigned char* skipPast(const unsigned char* p, const unsigned char* end, char target, ScanMode then);
   void endNumber();
   bool writeIdentifier(std::string_view identifier);
   bool endIdentifier();

@@ -41,6 +41,7 @@ CORPUS_DIR = os.path.join(BENCH, "corpus")
 NODE_MODULES = os.path.join(BENCH, "node_modules")
 QVMIN = os.path.join(ROOT, "build", "release", "qvmin")
 SCAN_ONLY = os.path.join(ROOT, "build", "release", "qvmin_scan_only")
+MANY_FILES = 100_000
 GNU_TIME = "/usr/bin/time"
 
 MB = 1_000_000
@@ -265,7 +266,19 @@ def prepare_inputs(quick):
     write_if_changed(string_path, string_source(STRING_FILE_BYTES))
     write_list(os.path.join(CORPUS_DIR, "string-50mb.list"), ["string-50mb.js"])
 
+    # 100,000 small listed files, for the cost of opening, reading and closing each.
+    many_dir = os.path.join(CORPUS_DIR, "many")
+    os.makedirs(many_dir, exist_ok=True)
+    many_names = ["m%d.js" % i for i in range(MANY_FILES)]
+    for i, file_name in enumerate(many_names):
+        path = os.path.join(many_dir, file_name)
+        if not os.path.exists(path):
+            with open(path, "wb") as f:
+                f.write(b"// file %d\nvar value%d = value%d + 1;\n" % (i, i % 100, (i + 1) % 100))
+    write_list(os.path.join(many_dir, "many.list"), many_names)
+
     return {
+        "many_dir": many_dir,
         "corpus": corpus, "corpus_name": name, "corpus_bytes": len(base) * copies,
         "base_bytes": len(base), "copies": copies, "libraries": described,
         "words": words_path, "word_count": len(words), "synthetic": synthetic,
@@ -563,6 +576,9 @@ def report(info, cases, rounds, quick, esbuild_path):
     out("50 MB single-line string (%s): wall ms %s %s, %.0f MB/s, peak RSS %.1f MB" % (
         rel(info["string"]), spread(s).strip(), runs(s), (STRING_FILE_BYTES / MB) / s_wall if s.samples else float("nan"),
         med([x[2] for x in s.samples]) / MB))
+    m = c["many"]
+    out("%s listed files of ~40 bytes: wall ms %s %s, peak RSS %.1f MB" % (
+        "{:,}".format(MANY_FILES), spread(m).strip(), runs(m), med([x[2] for x in m.samples]) / MB))
     out("")
     out("esbuild binary: %s" % rel(esbuild_path))
     out("work files (outputs of the last round, stdout of every command): %s" % rel(WORK))
@@ -614,6 +630,7 @@ def main():
         key = "ids_%d" % count
         cases[key] = qvmin_case(key, CORPUS_DIR, stem + ".list", None)
     cases["string"] = qvmin_case("string", CORPUS_DIR, "string-50mb.list", STRING_FILE_BYTES)
+    cases["many"] = qvmin_case("many", info["many_dir"], "many.list", None)
 
     settle_exclusions(cases["corpus_keep"], info["words"], args.timeout)
     with open(info["words"]) as f:

@@ -149,19 +149,27 @@ std::vector<TranslationLine> parseTranslation(const std::string& text) {
   return lines;
 }
 
-// How many names of the given length are refused: those are skipped when names are handed out.
-std::size_t refusedNamesOfLength(const KeywordTable& table, std::size_t length) {
+// The numbers whose names have the given length: 0..51 for one letter, and each longer stock
+// runs from the end of the previous one to end * 52 + 51 (a leading "a" is a zero digit).
+struct NumberRange {
   std::uint32_t first = 0;
-  std::uint32_t count = 52;
-  for (std::size_t l = 1; l < length; ++l) {
-    first += count;
-    count *= 52;
+  std::uint32_t last = 51;
+};
+
+NumberRange numbersOfLength(std::size_t length) {
+  NumberRange range;
+  for (std::size_t l = 1; l < length; ++l) range = NumberRange{range.last + 1, range.last * 52 + 51};
+  return range;
+}
+
+// How many usable names the given length has: the refused ones are skipped when drawn.
+std::size_t usableNamesOfLength(const KeywordTable& table, std::size_t length) {
+  const NumberRange range = numbersOfLength(length);
+  std::size_t usable = 0;
+  for (std::uint32_t number = range.first; number <= range.last; ++number) {
+    usable += !isRefusedGenericName(table, genericNameOf(number));
   }
-  std::size_t refused = 0;
-  for (std::uint32_t number = first; number < first + count; ++number) {
-    refused += isRefusedGenericName(table, genericNameOf(number));
-  }
-  return refused;
+  return usable;
 }
 
 void checkTranslation(const std::vector<TranslationLine>& lines, const KeywordTable& table) {
@@ -189,8 +197,7 @@ void checkTranslation(const std::vector<TranslationLine>& lines, const KeywordTa
   if (namesOfLength.empty()) return;
   const std::size_t longest = namesOfLength.rbegin()->first;
   for (std::size_t length = 1; length < longest; ++length) {
-    std::size_t all = length == 1 ? 52 : length == 2 ? 52 * 52 : 52 * 52 * 52;
-    require(namesOfLength[length] == all - refusedNamesOfLength(table, length),
+    require(namesOfLength[length] == usableNamesOfLength(table, length),
             "a longer generic name was handed out before every shorter one", std::to_string(length));
   }
 }

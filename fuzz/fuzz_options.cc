@@ -2,6 +2,9 @@
 // over files held in memory. Whatever the arguments, the run starts with the banner, ends with
 // status 0 or 1, reports an invalid option as its lowercased text, and ends with status 0 only
 // after the usage text or a successful pseudo-compilation.
+// Each command line is then run again with one of its descriptor calls failing, chosen by a hash
+// of the input: that run must fail, say so, and still close every file it opened.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -82,11 +85,15 @@ bool endsWithSummary(std::string_view printed) {
 
 const std::string kHelpHint = "\nHELP: qvmin /?\n";
 
-void checkRun(const std::vector<std::string>& args, const std::string& banner, const std::string& usage) {
-  MemorySystem& system = memorySystem();
+int runWith(const std::vector<std::string>& args) {
   std::vector<const char*> argv{"qvmin"};
   for (const std::string& arg : args) argv.push_back(arg.c_str());
-  const int status = runQvmin(memoryPlatform(), static_cast<int>(argv.size()), argv.data());
+  return runQvmin(memoryPlatform(), static_cast<int>(argv.size()), argv.data());
+}
+
+void checkRun(const std::vector<std::string>& args, const std::string& banner, const std::string& usage) {
+  MemorySystem& system = memorySystem();
+  const int status = runWith(args);
   const std::string& printed = system.printed;
 
   require(status == 0 || status == 1, "the exit status is neither 0 nor 1", std::to_string(status));
@@ -135,6 +142,23 @@ void checkRun(const std::vector<std::string>& args, const std::string& banner, c
   }
 }
 
+// The same command line with the descriptor call failCall failing.
+void checkFaultedRun(const std::vector<std::string>& args, const std::string& cleanPrinted) {
+  MemorySystem& system = memorySystem();
+  const int status = runWith(args);
+  require(status == 1, "a run whose file call failed did not fail", system.printed);
+  require(endsWith(system.printed, kHelpHint), "a run whose file call failed did not end with the help hint",
+          system.printed);
+  require(system.printed != cleanPrinted, "a failed file call went unreported", system.printed);
+  require(system.openDescriptorCount() == 0, "a file was left open after a failed file call", system.printed);
+}
+
+std::uint64_t hashOf(std::string_view bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325u;
+  for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+  return hash;
+}
+
 }  // namespace
 }  // namespace qvmin::fuzzing
 
@@ -157,5 +181,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   resetMemorySystem();
   addKnownFiles(memorySystem());
   checkRun(args, banner, usage);
+
+  // A call that failed anyway (a file that does not exist) changes nothing when made to fail.
+  const std::size_t calls = memorySystem().descriptorCalls;
+  if (calls == 0) return 0;
+  const std::uint64_t hash = hashOf(std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::size_t failCall = 1 + hash % calls;
+  const std::vector<std::size_t>& failed = memorySystem().failedCalls;
+  if (std::find(failed.begin(), failed.end(), failCall) != failed.end()) return 0;
+  const std::string cleanPrinted = memorySystem().printed;
+  resetMemorySystem();
+  addKnownFiles(memorySystem());
+  memorySystem().failCall = failCall;
+  memorySystem().shortWrite = (hash >> 32) & 1;
+  checkFaultedRun(args, cleanPrinted);
   return 0;
 }

@@ -18,6 +18,20 @@ MemoryDescriptor* descriptorOf(int fd) {
   return &system.descriptors[index];
 }
 
+// Counts a descriptor call; true when it is the one that must fail.
+bool failsNow() {
+  MemorySystem& system = memorySystem();
+  return ++system.descriptorCalls == system.failCall;
+}
+
+// The result of the current call, remembered when it is a failure.
+template <typename Result>
+Result failure(Result result) {
+  MemorySystem& system = memorySystem();
+  system.failedCalls.push_back(system.descriptorCalls);
+  return result;
+}
+
 int openDescriptor(const std::string& path) {
   MemorySystem& system = memorySystem();
   system.descriptors.push_back(MemoryDescriptor{path, 0, true});
@@ -25,20 +39,20 @@ int openDescriptor(const std::string& path) {
 }
 
 int openForReading(const char* path) {
-  if (!memorySystem().files.contains(path)) return -1;
+  if (failsNow() || !memorySystem().files.contains(path)) return failure(-1);
   return openDescriptor(path);
 }
 
 int createForWriting(const char* path) {
   std::string name(path);
-  if (name.empty() || name == "." || name.back() == '/') return -1;
+  if (failsNow() || name.empty() || name == "." || name.back() == '/') return failure(-1);
   memorySystem().files[name].clear();
   return openDescriptor(name);
 }
 
 std::ptrdiff_t readSome(int fd, void* buffer, std::size_t size) {
   MemoryDescriptor* descriptor = descriptorOf(fd);
-  if (descriptor == nullptr) return -1;
+  if (failsNow() || descriptor == nullptr) return failure(std::ptrdiff_t{-1});
   MemorySystem& system = memorySystem();
   if (!system.readSizes.empty()) {
     std::size_t limit = system.readSizes[system.readsDone++ % system.readSizes.size()];
@@ -53,20 +67,23 @@ std::ptrdiff_t readSome(int fd, void* buffer, std::size_t size) {
 }
 
 std::ptrdiff_t writeSome(int fd, const void* data, std::size_t size) {
+  const bool fail = failsNow();
   MemoryDescriptor* descriptor = descriptorOf(fd);
-  if (descriptor == nullptr) return -1;
+  if (descriptor == nullptr || (fail && !memorySystem().shortWrite)) return failure(std::ptrdiff_t{-1});
+  const std::size_t accepted = fail ? size / 2 : size;
   std::string& bytes = memorySystem().files[descriptor->path];
-  if (bytes.size() < descriptor->offset + size) bytes.resize(descriptor->offset + size);
-  bytes.replace(descriptor->offset, size, static_cast<const char*>(data), size);
-  descriptor->offset += size;
-  return static_cast<std::ptrdiff_t>(size);
+  if (bytes.size() < descriptor->offset + accepted) bytes.resize(descriptor->offset + accepted);
+  bytes.replace(descriptor->offset, accepted, static_cast<const char*>(data), accepted);
+  descriptor->offset += accepted;
+  return fail ? failure(static_cast<std::ptrdiff_t>(accepted)) : static_cast<std::ptrdiff_t>(accepted);
 }
 
 int closeFd(int fd) {
+  const bool fail = failsNow();
   MemoryDescriptor* descriptor = descriptorOf(fd);
-  if (descriptor == nullptr) return -1;
+  if (descriptor == nullptr) return failure(-1);
   descriptor->open = false;
-  return 0;
+  return fail ? failure(-1) : 0;
 }
 
 std::uint64_t ticks() {

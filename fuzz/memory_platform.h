@@ -31,6 +31,14 @@ struct MemorySystem {
 
   std::uint64_t tickState = 0x9E3779B97F4A7C15u;  // the counter is a xorshift sequence
 
+  // Every descriptor call (open, create, read, write, close) is counted; the one with the number
+  // failCall fails (0: none). A failing write accepts half of its bytes when shortWrite is set,
+  // none otherwise; a failing close still releases the descriptor.
+  std::size_t descriptorCalls = 0;
+  std::size_t failCall = 0;
+  bool shortWrite = false;
+  std::vector<std::size_t> failedCalls;  // numbers of the calls that failed, for any reason
+
   static constexpr int kFirstDescriptor = 3;
 
   std::size_t openDescriptorCount() const;

@@ -59,10 +59,15 @@ struct Scanner {
   bool pendingWhitespace = false;  // whitespace, a comment or a file boundary since the last token
   bool lastTokenWasWord = false;   // the last token written was an identifier or a number
   char lastOperator = 0;           // the operator character written last, if the last write was one
+  char operatorBeforeLast = 0;     // the one written just before it, if that was one too
   bool droppedSinceOperator = false;  // a byte was dropped after that operator character
   std::string token;               // the number, identifier or string being collected
 
  private:
+  void forgetOperators() {
+    lastOperator = 0;
+    operatorBeforeLast = 0;
+  }
   void normalRules(unsigned char byte);
   void applySpaceRule();
   void writeOperator(char byte);

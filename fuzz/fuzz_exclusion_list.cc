@@ -16,7 +16,9 @@ namespace {
 const char kListPath[] = "exclusions.txt";
 
 bool isDigit(unsigned char byte) { return byte >= '0' && byte <= '9'; }
-bool isOperator(unsigned char byte) { return std::string_view("!#%&()*+,-./:;<=>?[\\]^{|}~").find(static_cast<char>(byte)) != std::string_view::npos; }
+bool isOperator(unsigned char byte) {
+  return std::string_view("!#%&()*+,-./:;<=>?[\\]^{|}~").find(static_cast<char>(byte)) != std::string_view::npos;
+}
 
 struct Expected {
   ListModelOutcome outcome;
@@ -28,9 +30,12 @@ Expected expectedReading(std::string_view file) {
   initReservedKeywords(expected.table);
   const std::string processing = std::string("Error processing keywordExclusionListFile: ") + kListPath + "\n";
   auto byteError = [](unsigned char byte, bool first, int line) -> std::optional<std::string> {
-    if (first && isDigit(byte)) return withNumber("The first character of a valid keyword cannot be a number!  (line: %d)\n", line);
-    if (isOperator(byte)) return withNumber("A valid keyword cannot contain an operator or punctuation character!  (line: %d)\n", line);
-    if (byte == '\t' || byte == ' ') return withNumber("A valid keyword cannot contain whitespace!  (line: %d)\n", line);
+    if (first && isDigit(byte))
+      return withNumber("The first character of a valid keyword cannot be a number!  (line: %d)\n", line);
+    if (isOperator(byte))
+      return withNumber("A valid keyword cannot contain an operator or punctuation character!  (line: %d)\n", line);
+    if (byte == '\t' || byte == ' ')
+      return withNumber("A valid keyword cannot contain whitespace!  (line: %d)\n", line);
     return std::nullopt;
   };
   auto lineError = [&](std::string_view text, int line) -> std::optional<std::string> {

@@ -1,6 +1,6 @@
 // Pseudo-compiles arbitrary bytes, split into one to four source files, through the whole run
 // over files held in memory, and checks what every run must give:
-// - no CR or LF outside string literals in the output;
+// - no CR or LF outside string literals in the output, and no <!-- that the sources lack;
 // - the translation file undoes the genericization exactly: putting each identifier back in
 //   place of its generic name gives the output of a second run whose exclusion list also holds
 //   every translated identifier (and that leaves its translation file empty);
@@ -55,7 +55,8 @@ bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c
 std::string firstWord(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
-    if (!isWordByte(c) || (c >= '0' && c <= '9') || (i > 0 && isWordByte(static_cast<unsigned char>(text[i - 1])))) continue;
+    if (!isWordByte(c) || (c >= '0' && c <= '9') || (i > 0 && isWordByte(static_cast<unsigned char>(text[i - 1]))))
+      continue;
     std::size_t end = i;
     while (end < text.size() && isWordByte(static_cast<unsigned char>(text[end]))) ++end;
     return std::string(text.substr(i, std::min<std::size_t>(end - i, 32)));
@@ -67,7 +68,8 @@ Input parseInput(const std::uint8_t* data, std::size_t size) {
   std::uint8_t header[kHeaderSize] = {};
   std::copy_n(data, std::min(size, kHeaderSize), header);
   std::string_view body;
-  if (size > kHeaderSize) body = std::string_view(reinterpret_cast<const char*>(data) + kHeaderSize, size - kHeaderSize);
+  if (size > kHeaderSize)
+    body = std::string_view(reinterpret_cast<const char*>(data) + kHeaderSize, size - kHeaderSize);
 
   Input input;
   const std::size_t fileCount = (header[0] & 3u) + 1;
@@ -120,10 +122,12 @@ RunOutput runOver(const Input& input, const std::vector<std::string>& exclusions
   MemorySystem& system = memorySystem();
   system.printed.clear();
   system.files["exclusions.txt"] = joinedLines(exclusions);
-  const char* argv[] = {"qvmin", "/sflfp", "list.txt", "/kelfp", "exclusions.txt", "/ofp", output, "/oktfp", translation};
+  const char* argv[] = {"qvmin", "/sflfp", "list.txt", "/kelfp",   "exclusions.txt",
+                        "/ofp",  output,   "/oktfp",   translation};
   const int status = runQvmin(memoryPlatform(), 9, argv);
   require(status == 0, "a run over readable sources failed", system.printed);
-  const std::string summary = "\n" + std::to_string(input.sources.size()) + " source files successfully pseudo-compiled!\n";
+  const std::string summary =
+      "\n" + std::to_string(input.sources.size()) + " source files successfully pseudo-compiled!\n";
   require(system.printed.ends_with(summary), "the run did not report every source file", system.printed);
   require(system.openDescriptorCount() == 0, "the run left a file open");
   return RunOutput{system.contents(output), system.contents(translation)};
@@ -188,8 +192,8 @@ void checkTranslation(const std::vector<TranslationLine>& lines, const KeywordTa
     if (i > 0 && !genericNameLess(lines[i - 1].name, line.name)) {
       violated("translation lines are out of order", lines[i - 1].name + " before " + line.name);
     }
-    require(!line.identifier.empty() && identifiers.insert(line.identifier).second,
-            "an identifier is translated twice", line.identifier);
+    require(!line.identifier.empty() && identifiers.insert(line.identifier).second, "an identifier is translated twice",
+            line.identifier);
     require(!isKeyword(table, line.identifier), "a keyword was genericized", line.identifier);
     ++namesOfLength[line.name.size()];
   }
@@ -226,7 +230,8 @@ MarkedOutput markedOutput(const Input& input) {
     OutputBuffer out(platform, fd, input.markedBufferSize);
     Scanner scanner(out, IdentifierRewriter{&marked.identifiers, recordIdentifier});
     for (std::string_view source : input.sources) {
-      require(scanner.scan(source) && scanner.endOfFile(), "the scanner stopped although every identifier was rewritten");
+      require(scanner.scan(source) && scanner.endOfFile(),
+              "the scanner stopped although every identifier was rewritten");
       require(out.flush(), "a write to memory failed");
       marked.fileEnds.push_back(memorySystem().contents("marked.js").size());
       scanner.crossFileBoundary();
@@ -321,10 +326,23 @@ void checkRun(const std::uint8_t* data, std::size_t size) {
              "output:\n" + first.output + "\nexpected:\n" + withNames);
   }
 
+  // Browsers read <!-- as the start of a comment to the end of the line, and the output is one
+  // line: it may hold one only where a source file holds one.
+  const bool sourcesOpenHtmlComment =
+      std::any_of(input.sources.begin(), input.sources.end(),
+                  [](std::string_view source) { return source.find("<!--") != std::string_view::npos; });
+  std::string lastBytes;  // outside strings
   walkStrings(
       first.output, fileEndsWithNames,
-      [](char c, bool inString) {
+      [&](char c, bool inString) {
         require(inString || (c != '\r' && c != '\n'), "a line break outside a string literal in the output");
+        if (inString) {
+          lastBytes.clear();
+          return;
+        }
+        lastBytes += c;
+        if (lastBytes.size() > 4) lastBytes.erase(0, 1);
+        require(lastBytes != "<!--" || sourcesOpenHtmlComment, "the output opens an HTML comment its sources do not");
       },
       [] {});
 

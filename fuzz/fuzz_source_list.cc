@@ -35,10 +35,11 @@ Expected expectedReading(std::string_view file, bool slashAllowed) {
   std::set<std::string, std::less<>> listed;
   const std::string processing = std::string("Error processing sourceFilesListFile: ") + kListPath + "\n";
   auto byteError = [&](unsigned char byte, bool first, int line) -> std::optional<std::string> {
-    if (first && byte == ' ') return withNumber("The first character of a valid filename cannot be a space!  (line: %d)\n", line);
+    if (first && byte == ' ')
+      return withNumber("The first character of a valid filename cannot be a space!  (line: %d)\n", line);
     if (forbiddenInPath(byte, slashAllowed)) {
-      return "The filename on line " + std::to_string(line) + " contains an invalid character!  (ASCII character: " +
-             std::to_string(byte) + ")\n";
+      return "The filename on line " + std::to_string(line) +
+             " contains an invalid character!  (ASCII character: " + std::to_string(byte) + ")\n";
     }
     return std::nullopt;
   };

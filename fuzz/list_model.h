@@ -12,8 +12,8 @@
 namespace qvmin::fuzzing {
 
 struct ListModelOutcome {
-  bool stopped = false;   // an error ended the reading
-  std::string messages;   // exactly what the reader prints for it
+  bool stopped = false;  // an error ended the reading
+  std::string messages;  // exactly what the reader prints for it
 };
 
 inline std::string withNumber(const char* format, int number) {
@@ -37,8 +37,7 @@ ListModelOutcome modelListFile(std::string_view file, const std::string& process
   for (int line = 1;; ++line) {
     std::size_t lineFeed = file.find('\n', start);
     const bool endedByLineFeed = lineFeed != std::string_view::npos;
-    std::string_view piece =
-        file.substr(start, endedByLineFeed ? lineFeed - start : std::string_view::npos);
+    std::string_view piece = file.substr(start, endedByLineFeed ? lineFeed - start : std::string_view::npos);
     for (std::size_t i = 0; i < piece.size(); ++i) {
       unsigned char byte = static_cast<unsigned char>(piece[i]);
       if (byte == '\r') {

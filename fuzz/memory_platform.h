@@ -19,9 +19,9 @@ struct MemoryDescriptor {
 };
 
 struct MemorySystem {
-  std::map<std::string, std::string> files;  // path -> contents; "." is the only directory
-  std::string printed;                       // everything said on standard output
-  std::vector<MemoryDescriptor> descriptors; // descriptor d is descriptors[d - kFirstDescriptor]
+  std::map<std::string, std::string> files;     // path -> contents; "." is the only directory
+  std::string printed;                          // everything said on standard output
+  std::vector<MemoryDescriptor> descriptors;    // descriptor d is descriptors[d - kFirstDescriptor]
   std::map<std::string, std::uint64_t> inodes;  // file identities, given out when first asked
 
   // Each read hands out at most the next of these sizes, cycling (0: as many as asked), so that

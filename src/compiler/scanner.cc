@@ -124,10 +124,13 @@ inline const unsigned char* skipStringBody(const unsigned char* p, const unsigne
   return p;
 }
 
-// Operator pairs that would read as another token if written side by side: ++, --, // and /*.
-bool wouldFuse(char previous, char next) {
+// Operator characters that would read as something else if written side by side: ++, --, //
+// and /*, and <!--, which browsers take for a comment running to the end of the line (all of the
+// output). beforePrevious is the operator character written just before previous, if any.
+bool wouldFuse(char beforePrevious, char previous, char next) {
   return (previous == '+' && next == '+') || (previous == '-' && next == '-') ||
-         (previous == '/' && (next == '/' || next == '*'));
+         (previous == '/' && (next == '/' || next == '*')) || (previous == '<' && next == '!') ||
+         (beforePrevious == '<' && previous == '!' && next == '-');
 }
 
 }  // namespace
@@ -138,14 +141,18 @@ bool wouldFuse(char previous, char next) {
   if (lastTokenWasWord) {
     lastTokenWasWord = false;
     out.put(' ');
-    lastOperator = 0;
+    forgetOperators();
   }
 }
 
 [[gnu::always_inline]] inline void Scanner::writeOperator(char byte) {
   // Anything between the two characters in the source, a dropped byte included, kept them apart.
-  if ((pendingWhitespace || droppedSinceOperator) && wouldFuse(lastOperator, byte)) out.put(' ');
+  if ((pendingWhitespace || droppedSinceOperator) && wouldFuse(operatorBeforeLast, lastOperator, byte)) {
+    out.put(' ');
+    forgetOperators();
+  }
   out.put(byte);
+  operatorBeforeLast = lastOperator;
   lastOperator = byte;
   droppedSinceOperator = false;
 }
@@ -163,7 +170,7 @@ void Scanner::endNumber() {
   mode = ScanMode::kBetweenTokens;
   lastTokenWasWord = true;
   out.append(token);
-  lastOperator = 0;
+  forgetOperators();
   token.clear();
 }
 
@@ -174,9 +181,11 @@ void Scanner::endNumber() {
     std::optional<std::string_view> name = genericizeIdentifier(*genericizer, identifier);
     if (!name) return false;
     text = *name;
+  } else if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, identifier, &text)) {
+    return false;
   }
   out.append(text);
-  lastOperator = 0;
+  forgetOperators();
   return true;
 }
 
@@ -192,7 +201,7 @@ void Scanner::endString(char closingQuote) {
   lastTokenWasWord = false;
   if (closingQuote != 0) token.push_back(closingQuote);
   out.append(token);
-  lastOperator = 0;
+  forgetOperators();
   token.clear();
 }
 
@@ -276,7 +285,7 @@ bool Scanner::scan(std::string_view bytes) {
               applySpaceRule();
               lastTokenWasWord = true;
               out.append(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p)));
-              lastOperator = 0;
+              forgetOperators();
               p = run;
             } else {
               normalRules(byte);

@@ -12,6 +12,13 @@
 
 namespace qvmin {
 
+// Another way to map a finished identifier to the text written in its place, for tools that
+// watch the scanner (the fuzzer marks where identifiers land). Returns false to stop scanning.
+struct IdentifierRewriter {
+  void* context = nullptr;
+  bool (*rewrite)(void* context, std::string_view identifier, std::string_view* replacement) = nullptr;
+};
+
 enum class ScanMode : std::uint8_t {
   kBetweenTokens,
   kNumber,                 // decimal digits
@@ -33,6 +40,7 @@ enum class ScanMode : std::uint8_t {
 struct Scanner {
   // Identifiers are genericized when a genericizer is given, else written as they are.
   Scanner(OutputBuffer& out, Genericizer* genericizer) : out(out), genericizer(genericizer) {}
+  Scanner(OutputBuffer& out, IdentifierRewriter rewriter) : out(out), genericizer(nullptr), rewriter(rewriter) {}
 
   // Feeds the next bytes of the current file. Returns false when the scanner had to stop
   // (no generic name was left for an identifier); the bytes after it are not scanned.
@@ -50,14 +58,20 @@ struct Scanner {
 
   OutputBuffer& out;
   Genericizer* genericizer;
+  IdentifierRewriter rewriter;
   ScanMode mode = ScanMode::kBetweenTokens;
   bool pendingWhitespace = false;  // whitespace, a comment or a file boundary since the last token
   bool lastTokenWasWord = false;   // the last token written was an identifier or a number
   char lastOperator = 0;           // the operator character written last, if the last write was one
+  char operatorBeforeLast = 0;     // the one written just before it, if that was one too
   bool droppedSinceOperator = false;  // a byte was dropped after that operator character
   std::string token;               // the number, identifier or string being collected
 
  private:
+  void forgetOperators() {
+    lastOperator = 0;
+    operatorBeforeLast = 0;
+  }
   void normalRules(unsigned char byte);
   void applySpaceRule();
   void writeOperator(char byte);

@@ -121,6 +121,24 @@ TEST(Scanner, OperatorsThatWouldFuseKeepOneSpace) {
   });
 }
 
+// Browsers take <!-- for a comment to the end of the line, which in the output is everything
+// after it; written without the space that separated them, these operators would form one.
+TEST(Scanner, OperatorsNeverFormAnHtmlCommentOpener) {
+  expectMinified({
+      {{"if (a < ! --b) c();"}, "if(a< !--b)c();"},
+      {{"a <! --b"}, "a<! --b"},
+      {{"a <!- -b"}, "a<!- -b"},
+      {{"a</**/!--b"}, "a< !--b"},
+      {{"a<!--b"}, "a< !--b"},
+      {{"a<", "!--b"}, "a< !--b"},
+      {{"a<!", "--b"}, "a<! --b"},
+      {{"a < !b"}, "a< !b"},
+      {{"a<!--b"}, "a<!--b"},
+      {{"a < 'x' ! --b"}, "a<'x'!--b"},
+      {{"a << ! --b"}, "a<< !--b"},
+  });
+}
+
 TEST(Scanner, Numbers) {
   expectMinified({
       {{"0xFF 0X1f 1.5"}, "0xFF 0X1f 1.5"},

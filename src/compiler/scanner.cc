@@ -127,7 +127,7 @@ inline const unsigned char* skipStringBody(const unsigned char* p, const unsigne
 // Operator characters that would read as something else if written side by side: ++, --, //
 // and /*, and <!--, which browsers take for a comment running to the end of the line (all of the
 // output). beforePrevious is the operator character written just before previous, if any.
-bool wouldFuse(char beforePrevious, char previous, char next) {
+inline bool wouldFuse(char beforePrevious, char previous, char next) {
   return (previous == '+' && next == '+') || (previous == '-' && next == '-') ||
          (previous == '/' && (next == '/' || next == '*')) || (previous == '<' && next == '!') ||
          (beforePrevious == '<' && previous == '!' && next == '-');
@@ -258,17 +258,25 @@ bool Scanner::scan(std::string_view bytes) {
             const unsigned char* run = skipIdentifierChars(p + 1, end);
             std::string_view identifier(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
             applySpaceRule();
-            if (run == end) {
+            if (run == end) [[unlikely]] {
               mode = ScanMode::kIdentifier;
               token.assign(identifier);
               p = run;
               goto nextMode;
             }
-            if (!writeIdentifier(identifier)) {
+            if (!writeIdentifier(identifier)) [[unlikely]] {
               token.assign(identifier);
               return false;
             }
             p = run;
+            // A word is most often followed straight away by an operator character: handle it
+            // here, where the branch predictor knows a word came before.
+            if (kByteKinds[*p] == ByteKind::kOperator) {
+              writeOperator(static_cast<char>(*p));
+              pendingWhitespace = false;
+              lastTokenWasWord = false;
+              ++p;
+            }
           } else if (kind == ByteKind::kOperator) {
             writeOperator(static_cast<char>(byte));
             pendingWhitespace = false;
@@ -276,7 +284,9 @@ bool Scanner::scan(std::string_view bytes) {
             ++p;
           } else if (kind == ByteKind::kWhitespace) {
             pendingWhitespace = true;
-            p = skipWhitespace(p + 1, end);
+            ++p;
+            // Mostly a single space; only indentation and blank lines are worth a wide skip.
+            if (p < end && whitespaceChars[*p]) p = skipWhitespace(p + 1, end);
           } else if (kind == ByteKind::kDigit) {
             // A plain decimal number: digits ended by a byte that cannot continue it.
             const unsigned char* run = p + 1;

@@ -79,32 +79,35 @@ inline unsigned whitespaceLanes(const unsigned char* p) {
   hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
   return static_cast<unsigned>(_mm_movemask_epi8(hit));
 }
+#else
+// Without SSE2 the runs are skipped a byte at a time and these are never called.
+inline unsigned identifierLanes(const unsigned char*) { return 0; }
+inline unsigned whitespaceLanes(const unsigned char*) { return 0; }
 #endif
 
-// The first byte from p on that is not an identifier character, or not whitespace: 16 bytes at
-// a time where the machine can, since both runs make up most of ordinary source text.
-inline const unsigned char* skipIdentifierChars(const unsigned char* p, const unsigned char* end) {
+// The first byte from p on that is outside the class: 16 bytes at a time where the machine can
+// (lanes gives a bit per byte of 16 that is inside), since identifier and whitespace runs make up
+// most of ordinary source text.
+template <typename Lanes>
+inline const unsigned char* skipClass(const unsigned char* p, const unsigned char* end, const CharacterClass& cls,
+                                      [[maybe_unused]] Lanes lanes) {
 #if defined(__SSE2__)
   while (end - p >= 16) {
-    const unsigned outside = ~identifierLanes(p) & 0xFFFFu;
+    const unsigned outside = ~lanes(p) & 0xFFFFu;
     if (outside != 0) return p + __builtin_ctz(outside);
     p += 16;
   }
 #endif
-  while (p < end && kIdentifierChars[*p]) ++p;
+  while (p < end && cls[*p]) ++p;
   return p;
 }
 
+inline const unsigned char* skipIdentifierChars(const unsigned char* p, const unsigned char* end) {
+  return skipClass(p, end, kIdentifierChars, identifierLanes);
+}
+
 inline const unsigned char* skipWhitespace(const unsigned char* p, const unsigned char* end) {
-#if defined(__SSE2__)
-  while (end - p >= 16) {
-    const unsigned outside = ~whitespaceLanes(p) & 0xFFFFu;
-    if (outside != 0) return p + __builtin_ctz(outside);
-    p += 16;
-  }
-#endif
-  while (p < end && whitespaceChars[*p]) ++p;
-  return p;
+  return skipClass(p, end, whitespaceChars, whitespaceLanes);
 }
 
 // The first byte from p on that is the closing quote or a backslash.

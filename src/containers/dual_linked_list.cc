@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <bit>
 #include <functional>
+#include <limits>
 
 #include "platform/console.h"
 
 namespace qvmin {
 namespace {
+
+constexpr std::uint32_t kSpareChunkSize = 64;
 
 std::uint32_t lowestBit(std::uint32_t i) { return i & (~i + 1); }
 
@@ -15,20 +18,20 @@ std::uint32_t slotCount(const DualLinkedList& list) {
   return list.slotTree.empty() ? 0 : static_cast<std::uint32_t>(list.slotTree.size() - 1);
 }
 
-// Appends `added` present slots. A new tree node's value is 1 plus its children's, which all
-// precede it; the children number log2 of the node's lowest bit, so this is O(added + log n).
-std::uint32_t appendSlots(DualLinkedList& list, std::uint32_t added) {
+// Appends a slot holding `present` items. A new tree node's value is its own count plus its
+// children's, which all precede it; they number log2 of its lowest bit, so this is O(log n).
+std::uint32_t appendSlot(DualLinkedList& list, std::uint32_t present, DLLSlot slot) {
   std::vector<std::uint32_t>& tree = list.slotTree;
-  if (tree.empty()) tree.push_back(0);
-  const std::uint32_t first = static_cast<std::uint32_t>(tree.size());
-  const std::size_t needed = tree.size() + added;
-  if (tree.capacity() < needed) tree.reserve(std::max(needed, tree.capacity() * 2));
-  for (std::uint32_t slot = first; slot != first + added; ++slot) {
-    std::uint32_t sum = 1;
-    for (std::uint32_t child = 1; child < lowestBit(slot); child <<= 1) sum += tree[slot - child];
-    tree.push_back(sum);
+  if (tree.empty()) {
+    tree.push_back(0);
+    list.slots.emplace_back();
   }
-  return first;
+  const auto index = static_cast<std::uint32_t>(tree.size());
+  std::uint32_t sum = present;
+  for (std::uint32_t child = 1; child < lowestBit(index); child <<= 1) sum += tree[index - child];
+  tree.push_back(sum);
+  list.slots.push_back(slot);
+  return index;
 }
 
 void clearSlot(DualLinkedList& list, std::uint32_t slot) {
@@ -36,8 +39,13 @@ void clearSlot(DualLinkedList& list, std::uint32_t slot) {
   for (; slot <= size; slot += lowestBit(slot)) --list.slotTree[slot];
 }
 
-// The slot holding the (index+1)-th present node; index must be below count.
-std::uint32_t presentSlot(const DualLinkedList& list, std::uint32_t index) {
+struct SlotItem {
+  std::uint32_t slot;
+  std::uint32_t rank;  // among the items present in the slot
+};
+
+// Where the (index+1)-th present item is; index must be below count.
+SlotItem presentItem(const DualLinkedList& list, std::uint32_t index) {
   const std::uint32_t size = slotCount(list);
   std::uint32_t slot = 0;
   std::uint32_t wanted = index + 1;
@@ -47,33 +55,58 @@ std::uint32_t presentSlot(const DualLinkedList& list, std::uint32_t index) {
       wanted -= list.slotTree[slot];
     }
   }
-  return slot + 1;
+  return SlotItem{slot + 1, wanted - 1};
 }
 
-DLLNode* nodeInSlot(const DualLinkedList& list, std::uint32_t slot) {
-  auto run = std::upper_bound(list.slotRuns.begin(), list.slotRuns.end(), slot,
-                              [](std::uint32_t s, const DLLSlotRun& r) { return s < r.firstSlot; });
-  --run;
-  return run->firstNode + (slot - run->firstSlot);
+std::uint64_t madeKey(std::uint32_t bucket, std::uint32_t offset) { return std::uint64_t{bucket} << 16 | offset; }
+
+DLLRangeNode& rangeNodeOf(DLLNode* node) { return *reinterpret_cast<DLLRangeNode*>(node); }
+
+bool isRangeNode(const DualLinkedList& list, const DLLNode* node) {
+  const std::less<const void*> before;
+  auto chunk = std::upper_bound(list.chunks.begin(), list.chunks.end(), node,
+                                [&](const DLLNode* n, const DLLNodeChunk& c) { return before(n, c.nodes.get()); });
+  if (chunk == list.chunks.begin()) return false;
+  --chunk;
+  return before(node, chunk->nodes.get() + chunk->size);
 }
 
-const DLLNodeBlock* blockHolding(const DualLinkedList& list, const DLLNode* node) {
-  const std::less<const DLLNode*> before;
-  auto block = std::upper_bound(list.blocks.begin(), list.blocks.end(), node,
-                                [&](const DLLNode* n, const DLLNodeBlock& b) { return before(n, b.nodes.get()); });
-  if (block == list.blocks.begin()) return nullptr;
-  --block;
-  return before(node, block->nodes.get() + block->size) ? &*block : nullptr;
+DLLRangeNode* newChunk(const DualLinkedList& list, std::uint32_t size) {
+  DLLNodeChunk chunk{std::make_unique<DLLRangeNode[]>(size), size};
+  DLLRangeNode* nodes = chunk.nodes.get();
+  const std::less<const void*> before;
+  auto at = std::upper_bound(list.chunks.begin(), list.chunks.end(), nodes,
+                             [&](const DLLRangeNode* n, const DLLNodeChunk& c) { return before(n, c.nodes.get()); });
+  list.chunks.insert(at, std::move(chunk));
+  return nodes;
 }
 
-// Only for a node this list holds.
-std::uint32_t slotOf(const DualLinkedList& list, const DLLNode* node) {
-  if (auto single = list.singleSlots.find(node); single != list.singleSlots.end()) return single->second;
-  const DLLNodeBlock* block = blockHolding(list, node);
-  return block->firstSlot + static_cast<std::uint32_t>(node - block->nodes.get());
+DLLRangeNode& spareNode(const DualLinkedList& list) {
+  if (list.spareNodes == nullptr) {
+    DLLRangeNode* nodes = newChunk(list, kSpareChunkSize);
+    for (std::uint32_t i = 0; i < kSpareChunkSize; ++i) nodes[i].node.next = i + 1 < kSpareChunkSize ? &nodes[i + 1].node : nullptr;
+    list.spareNodes = &nodes[0].node;
+  }
+  DLLRangeNode& spare = rangeNodeOf(list.spareNodes);
+  list.spareNodes = spare.node.next;
+  return spare;
 }
 
-void linkAtTail(DualLinkedList& list, DLLNode* first, DLLNode* last, std::uint32_t added) {
+// The node for an implicit number, made on first request.
+DLLNode* implicitNode(const DualLinkedList& list, std::uint32_t bucket, std::uint32_t offset) {
+  auto [made, isNew] = list.madeNodes.try_emplace(madeKey(bucket, offset), nullptr);
+  if (isNew) {
+    DLLRangeNode& node = spareNode(list);
+    node.number = list.buckets[bucket].first + offset;
+    node.bucket = bucket;
+    node.offset = offset;
+    node.node = DLLNode{&node.number, nullptr, const_cast<DualLinkedList*>(&list), nullptr};
+    made->second = &node;
+  }
+  return &made->second->node;
+}
+
+void linkAtTail(DualLinkedList& list, DLLNode* first, DLLNode* last) {
   first->previous = list.tail;
   if (list.tail == nullptr) {
     list.head = first;
@@ -82,7 +115,6 @@ void linkAtTail(DualLinkedList& list, DLLNode* first, DLLNode* last, std::uint32
   }
   last->next = nullptr;
   list.tail = last;
-  list.count += added;
 }
 
 }  // namespace
@@ -100,11 +132,10 @@ void addDLLNode(DualLinkedList& list, DLLNode* node) {
         "DualLinkedList: addDLLNode: newDLLNodePtr refers to a node already owned by a DualLinkedList!\n");
     return;
   }
-  const std::uint32_t slot = appendSlots(list, 1);
-  list.slotRuns.push_back(DLLSlotRun{slot, node});
-  list.singleSlots.emplace(node, slot);
+  list.singleSlots.emplace(node, appendSlot(list, 1, DLLSlot{node, 0}));
   node->owner = &list;
-  linkAtTail(list, node, node, 1);
+  linkAtTail(list, node, node);
+  ++list.count;
 }
 
 bool getDLLNodeByIndex(const DualLinkedList& list, std::uint32_t index, DLLNode*& node) {
@@ -113,7 +144,15 @@ bool getDLLNodeByIndex(const DualLinkedList& list, std::uint32_t index, DLLNode*
     say(*list.platform, "DualLinkedList: getDLLNodeByIndex: This DualLinkedList doesn't have %u nodes!\n", index);
     return false;
   }
-  node = nodeInSlot(list, presentSlot(list, index));
+  const SlotItem item = presentItem(list, index);
+  const DLLSlot& slot = list.slots[item.slot];
+  if (slot.single != nullptr) {
+    node = slot.single;
+    return true;
+  }
+  const DLLBucket& bucket = list.buckets[slot.bucket];
+  const std::uint32_t offset = freeOffsetAt(bucket.taken, item.rank);
+  node = bucket.linkedNodes != nullptr ? &bucket.linkedNodes[offset].node : implicitNode(list, slot.bucket, offset);
   return true;
 }
 
@@ -137,21 +176,32 @@ bool removeDLLNode(DualLinkedList& list, DLLNode* node) {
   if (list.count == 0) {
     // Nothing is left to find, so slot numbering starts afresh.
     list.slotTree.clear();
-    list.slotRuns.clear();
+    list.slots.clear();
+    list.buckets.clear();
     list.singleSlots.clear();
-  } else {
-    clearSlot(list, slotOf(list, node));
-    list.singleSlots.erase(node);
+    list.madeNodes.clear();
+    return true;
   }
+  if (auto single = list.singleSlots.find(node); single != list.singleSlots.end()) {
+    clearSlot(list, single->second);
+    list.singleSlots.erase(single);
+    return true;
+  }
+  // Not added on its own, so a node of one of the ranges.
+  const DLLRangeNode& rangeNode = rangeNodeOf(node);
+  DLLBucket& bucket = list.buckets[rangeNode.bucket];
+  clearSlot(list, bucket.slot);
+  takeOffset(bucket.taken, rangeNode.offset, bucket.size);
+  if (bucket.linkedNodes == nullptr) list.madeNodes.erase(madeKey(rangeNode.bucket, rangeNode.offset));
   return true;
 }
 
 void clearDualLinkedList(DualLinkedList& list) {
-  // Nodes outside blocks are exactly those with single slots (or block nodes re-added).
+  // Nodes outside the list's chunks are exactly those with single slots (or range nodes re-added).
   if (!list.singleSlots.empty()) {
     for (DLLNode* node = list.head; node != nullptr;) {
       DLLNode* next = node->next;
-      if (blockHolding(list, node) == nullptr) {
+      if (!isRangeNode(list, node)) {
         if (list.deletePayload != nullptr) list.deletePayload(node->payload);
         delete node;
       }
@@ -162,41 +212,61 @@ void clearDualLinkedList(DualLinkedList& list) {
   list.tail = nullptr;
   list.count = 0;
   list.slotTree = decltype(list.slotTree)();
-  list.slotRuns = decltype(list.slotRuns)();
-  list.blocks = decltype(list.blocks)();
+  list.slots = decltype(list.slots)();
+  list.buckets = decltype(list.buckets)();
   list.singleSlots = decltype(list.singleSlots)();
+  list.madeNodes = decltype(list.madeNodes)();
+  list.chunks = decltype(list.chunks)();
+  list.spareNodes = nullptr;
 }
 
 void addDLLNumberRange(DualLinkedList& list, std::uint32_t first, std::uint32_t last) {
   if (first > last) return;
-  const std::uint32_t size = last - first + 1;  // a full 32-bit range does not fit in memory anyway
-
-  DLLNodeBlock block;
-  block.size = size;
-  block.nodes = allocateLargeArray<DLLNode>(size);
-  block.numbers = allocateLargeArray<std::uint32_t>(size);
-  block.firstSlot = appendSlots(list, size);
-  DLLNode* nodes = block.nodes.get();
-  std::uint32_t* numbers = block.numbers.get();
-  for (std::uint32_t i = 0; i < size; ++i) {
-    numbers[i] = first + i;
-    DLLNode* next = i + 1 < size ? &nodes[i + 1] : nullptr;
-    DLLNode* previous = i > 0 ? &nodes[i - 1] : nullptr;
-    new (&nodes[i]) DLLNode{&numbers[i], next, &list, previous};
+  const std::uint64_t size = std::uint64_t{last} - first + 1;
+  if (size > std::numeric_limits<std::uint32_t>::max() - list.count) {
+    say(*list.platform, "DualLinkedList: addDLLNumberRange: the range does not fit in this DualLinkedList!\n");
+    return;
   }
-  list.slotRuns.push_back(DLLSlotRun{block.firstSlot, nodes});
-  linkAtTail(list, &nodes[0], &nodes[size - 1], size);
+  list.count += static_cast<std::uint32_t>(size);
 
-  const std::less<const DLLNode*> before;
-  auto at = std::upper_bound(list.blocks.begin(), list.blocks.end(), nodes,
-                             [&](const DLLNode* n, const DLLNodeBlock& b) { return before(n, b.nodes.get()); });
-  list.blocks.insert(at, std::move(block));
+  if (size <= kDLLLinkedRangeLimit) {
+    const auto linked = static_cast<std::uint32_t>(size);
+    DLLRangeNode* nodes = newChunk(list, linked);
+    const auto bucket = static_cast<std::uint32_t>(list.buckets.size());
+    for (std::uint32_t i = 0; i < linked; ++i) {
+      DLLNode* next = i + 1 < linked ? &nodes[i + 1].node : nullptr;
+      DLLNode* previous = i > 0 ? &nodes[i - 1].node : nullptr;
+      nodes[i].number = first + i;
+      nodes[i].bucket = bucket;
+      nodes[i].offset = i;
+      nodes[i].node = DLLNode{&nodes[i].number, next, &list, previous};
+    }
+    DLLBucket& added = list.buckets.emplace_back();
+    added.first = first;
+    added.size = linked;
+    added.linkedNodes = nodes;
+    added.slot = appendSlot(list, linked, DLLSlot{nullptr, bucket});
+    linkAtTail(list, &nodes[0].node, &nodes[linked - 1].node);
+    return;
+  }
+  for (std::uint64_t done = 0; done < size; done += kTakenOffsetsRun) {
+    const auto bucket = static_cast<std::uint32_t>(list.buckets.size());
+    DLLBucket& added = list.buckets.emplace_back();
+    added.first = first + static_cast<std::uint32_t>(done);
+    added.size = static_cast<std::uint32_t>(std::min<std::uint64_t>(size - done, kTakenOffsetsRun));
+    added.slot = appendSlot(list, added.size, DLLSlot{nullptr, bucket});
+  }
 }
 
 void freeDLLPayload(void* payload) { delete static_cast<std::uint32_t*>(payload); }
 
 void releaseDLLNode(DualLinkedList& list, DLLNode* node) {
-  if (node == nullptr || node->owner != nullptr || blockHolding(list, node) != nullptr) return;
+  if (node == nullptr || node->owner != nullptr) return;
+  if (isRangeNode(list, node)) {
+    node->next = list.spareNodes;
+    list.spareNodes = node;
+    return;
+  }
   if (list.deletePayload != nullptr) list.deletePayload(node->payload);
   delete node;
 }

@@ -1,24 +1,32 @@
 // DualLinkedList: a doubly linked list of nodes with payloads, lookup by position and removal of
-// a given node. Its one use is the generic name pool, which holds millions of numbers and draws
-// one at a random position per new identifier, so both operations go through a positional index
-// (a Fenwick tree over append slots) and cost O(log n) instead of a walk from the head.
+// a given node. Its one use is the generic name pool, which holds hundreds of millions of numbers
+// and draws one at a random position per new identifier, so both operations go through a
+// positional index (a Fenwick tree over slots: one per added node, one per 65,536 numbers of a
+// range) and cost O(log n) instead of a walk from the head.
+//
+// Number ranges:
+// - A range of at most kDLLLinkedRangeLimit numbers is made into linked nodes at once.
+// - A longer one keeps its numbers implicit: they count and take positions like nodes, but a node
+//   is made only when getDLLNodeByIndex yields the number, and while it stays in the list it is
+//   on no links (next and previous null). A walk from head to tail passes over such numbers. The
+//   memory grows with the numbers taken out, not with the size of the range.
 //
 // Ownership:
 // - A node passed to addDLLNode must come from `new`; the list owns it, and its payload, until
 //   removeDLLNode hands both back. clearDualLinkedList releases them with delete/deletePayload.
-// - Nodes and numbers made by addDLLNumberRange live in blocks owned by the list: they stay valid
-//   after removal until the list is cleared, and may only ever be re-added to that same list.
+// - Nodes made for range numbers, each with its number, belong to the list: they stay valid after
+//   removal until released or until the list is cleared, and may only ever be re-added to that
+//   same list.
 // - Release a removed node with releaseDLLNode before the list is cleared: it frees nodes and
-//   payloads of the first kind and leaves block ones to their block.
+//   payloads of the first kind and keeps range nodes for reuse.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <unordered_map>
 #include <vector>
 
-#include "platform/large_memory.h"
+#include "containers/taken_offsets.h"
 #include "platform/platform.h"
 
 namespace qvmin {
@@ -34,20 +42,33 @@ struct DLLNode {
 
 using DLLPayloadDeleter = void (*)(void* payload);
 
-// Nodes and 4-byte numbers appended together by one addDLLNumberRange call. The nodes are
-// constructed once in raw storage instead of being zeroed first: the largest stock of the pool
-// has millions of them.
-struct DLLNodeBlock {
-  LargeArray<DLLNode> nodes;
-  LargeArray<std::uint32_t> numbers;
-  std::uint32_t size = 0;
-  std::uint32_t firstSlot = 0;  // slot of nodes[0] when the block was appended
+inline constexpr std::uint32_t kDLLLinkedRangeLimit = 4096;
+
+// A node made for a range number: the payload points at `number`.
+struct DLLRangeNode {
+  DLLNode node;  // first, so that a DLLNode* of a range node converts back
+  std::uint32_t number = 0;
+  std::uint32_t bucket = 0;  // where the number is counted while it is in the list
+  std::uint32_t offset = 0;
 };
 
-// Consecutive slots held by consecutive nodes in memory; one per range, one per single node.
-struct DLLSlotRun {
-  std::uint32_t firstSlot = 0;
-  DLLNode* firstNode = nullptr;
+struct DLLNodeChunk {
+  std::unique_ptr<DLLRangeNode[]> nodes;
+  std::uint32_t size = 0;
+};
+
+// Up to kTakenOffsetsRun consecutive numbers of one range.
+struct DLLBucket {
+  std::uint32_t first = 0;  // the number at offset 0
+  std::uint32_t size = 0;
+  std::uint32_t slot = 0;
+  DLLRangeNode* linkedNodes = nullptr;  // by offset, for a range made into nodes at once
+  TakenOffsets taken;
+};
+
+struct DLLSlot {
+  DLLNode* single = nullptr;  // null for a bucket
+  std::uint32_t bucket = 0;
 };
 
 struct DualLinkedList {
@@ -57,13 +78,19 @@ struct DualLinkedList {
   DLLPayloadDeleter deletePayload = nullptr;
   const Platform* platform = &systemPlatform();  // where misuse messages go
 
-  // Positional index. Every appended node takes the next slot (1-based); list order is slot
-  // order, so the k-th present slot is the k-th node. Reset whenever the list becomes empty.
-  std::vector<std::uint32_t> slotTree;  // Fenwick tree of present slots; [0] unused
-  std::vector<DLLSlotRun> slotRuns;     // ascending firstSlot
-  std::vector<DLLNodeBlock> blocks;     // ascending node address
-  // Slots of nodes added by addDLLNode, whose slot cannot be worked out from an address.
+  // Positional index. Slots are appended in list order, numbered from 1; the k-th item is found
+  // by the slot whose running count passes k. Reset whenever the list becomes empty.
+  std::vector<std::uint32_t> slotTree;  // Fenwick tree of items present per slot; [0] unused
+  std::vector<DLLSlot> slots;           // [0] unused
+  std::vector<DLLBucket> buckets;
+  // Slots of nodes added by addDLLNode, whose slot cannot be worked out from the node.
   std::unordered_map<const DLLNode*, std::uint32_t> singleSlots;
+
+  // Storage of range nodes, made on demand by lookups as well: hence mutable.
+  mutable std::vector<DLLNodeChunk> chunks;  // ascending address
+  mutable DLLNode* spareNodes = nullptr;     // released range nodes, chained through next
+  // Range nodes yielded for implicit numbers still in the list, by bucket << 16 | offset.
+  mutable std::unordered_map<std::uint64_t, DLLRangeNode*> madeNodes;
 
   DualLinkedList() = default;
   DualLinkedList(const DualLinkedList&) = delete;  // nodes point back at their owner
@@ -77,25 +104,26 @@ void initDualLinkedList(DualLinkedList& list, const Platform& platform, DLLPaylo
 // Appends the node at the tail; a node already in a list is refused with a message.
 void addDLLNode(DualLinkedList& list, DLLNode* node);
 
-// Yields the node at the position (0 is the head). False, null and a message past the tail.
+// Yields the node at the position (0 is the first). False, null and a message past the last.
 bool getDLLNodeByIndex(const DualLinkedList& list, std::uint32_t index, DLLNode*& node);
 
 // Unlinks the node and hands it, with its payload, to the caller; its own links are left as
 // they were. False and a message for null or for a node this list does not hold.
 bool removeDLLNode(DualLinkedList& list, DLLNode* node);
 
-// Releases every node and payload the list owns, removed block nodes included, and leaves the
+// Releases every node and payload the list owns, removed range nodes included, and leaves the
 // list empty and reusable with the same deleter.
 void clearDualLinkedList(DualLinkedList& list);
 
 // Appends first..last ascending, each node's payload a 4-byte number; nothing when first > last.
+// A range that would take count past 2^32 - 1 is refused with a message.
 void addDLLNumberRange(DualLinkedList& list, std::uint32_t first, std::uint32_t last);
 
 // The deleter for payloads made with `new std::uint32_t`; null is ignored.
 void freeDLLPayload(void* payload);
 
 // Releases a node removed from this list: payload through deletePayload and the node itself,
-// unless both belong to one of the list's blocks. A node still in a list is left alone.
+// or for a range node, back to the list for reuse. A node still in a list is left alone.
 void releaseDLLNode(DualLinkedList& list, DLLNode* node);
 
 }  // namespace qvmin

@@ -117,9 +117,16 @@ TEST_F(GenericizerTest, ExhaustionFailsTheDrawInsteadOfWrappingAround) {
   EXPECT_EQ(genericize("v0"), genericizer.identifierTranslationMap.find("v0")->value);
   EXPECT_EQ(genericize("this"), "this");
 
-  // With the default bound, the stock after the five-letter names would pass 32 bits.
+  // With the default bound, the five-letter stock is drawn from at once (it costs memory by
+  // the names drawn, not by its 372,893,024 numbers); the stock after it would pass 32 bits.
   genericizer.largestUsableNumber = 0xFFFFFFFFu;
-  genericizer.poolUpperBound = 380204031;
+  genericizer.poolUpperBound = 7311615;
+  scriptRandomTicks(1000);
+  EXPECT_EQ(genericize("fiveLetters").size(), 5u);
+  EXPECT_EQ(genericizer.genericNamePool.count, 372892416u - 1);
+  EXPECT_EQ(genericizer.poolUpperBound, 380204031u);
+  stockByHand({"ZZZZZ"});  // as if the rest were spent
+  EXPECT_EQ(genericize("last"), "ZZZZZ");
   EXPECT_FALSE(genericizeIdentifier(genericizer, "beyond"));
   EXPECT_EQ(genericizer.poolUpperBound, 380204031u);
 }
@@ -149,14 +156,22 @@ TEST_F(GenericizerTest, TranslationPairsComeInGenericNameOrder) {
             (Pairs{{"a", "first"}, {"b", "fourth"}, {"Z", "second"}, {"ba", "third"}}));
 }
 
-// Reaching the four-letter stock (7171008 numbers) must not cost a walk per draw.
+// Reaching the four-letter stock (7171008 numbers) must not cost a walk per draw, nor change
+// any name drawn: the digest of the numbers in the order handed out is that of the pool when it
+// still made a node for every number.
 TEST_F(GenericizerTest, ManyDistinctIdentifiersGetUniqueNamesQuickly) {
   const std::size_t identifiers = 150000;
-  scriptRandomTicks(3 * identifiers);
+  scriptRandomTicks(10 * identifiers);  // every draw random, to the four-letter stock's last
+  std::uint64_t digest = 1469598103934665603u;  // FNV-1a over the numbers' little-endian bytes
   for (std::size_t i = 0; i < identifiers; ++i) {
     std::optional<std::string_view> name = genericizeIdentifier(genericizer, "id" + std::to_string(i));
     ASSERT_TRUE(name && !isRefusedGenericName(keywords, *name));
+    for (int byte = 0; byte < 4; ++byte) {
+      digest = (digest ^ (genericizer.keywordTranslations.back().number >> (8 * byte) & 255)) * 1099511628211u;
+    }
   }
+  EXPECT_EQ(digest, 0xbb8c85b092b13261u);
+  EXPECT_FALSE(fakeSystem().ticks.empty());
   auto pairs = translationPairsInOrder(genericizer);
   ASSERT_EQ(pairs.size(), identifiers);
   for (std::size_t i = 1; i < pairs.size(); ++i) ASSERT_NE(pairs[i - 1].first, pairs[i].first);

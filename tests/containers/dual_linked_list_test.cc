@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <list>
 #include <random>
@@ -169,6 +170,133 @@ TEST_F(DualLinkedListTest, PositionsMatchANaiveListUnderRandomOperations) {
     }
   }
   EXPECT_EQ(numbersOf(list), Numbers(model.begin(), model.end()));
+  EXPECT_TRUE(fakeSystem().printed.empty());
+  for (DLLNode* node : removed) releaseDLLNode(list, node);
+}
+
+// A model of a list holding ranges too long to exist as numbers: each keeps its first number,
+// its size and the sorted offsets taken out of it. A single node is a range of one.
+struct ModelRange {
+  std::uint32_t first;
+  std::uint64_t size;
+  bool linked;  // on the links from head to tail
+  Numbers taken;
+};
+
+struct ModelItem {
+  ModelRange* range;
+  std::uint32_t offset;
+};
+
+ModelItem modelItemAt(std::vector<ModelRange>& model, std::uint64_t index) {
+  for (ModelRange& range : model) {
+    const std::uint64_t present = range.size - range.taken.size();
+    if (index >= present) {
+      index -= present;
+      continue;
+    }
+    auto offset = static_cast<std::uint32_t>(index);
+    for (std::uint32_t taken : range.taken) offset += taken <= offset ? 1 : 0;
+    return ModelItem{&range, offset};
+  }
+  return ModelItem{nullptr, 0};
+}
+
+// Ranges of the sizes of the name pool's stocks, taken from at random positions with a bias
+// towards the front: the 5,000-number range is drained, so its taken offsets switch from a
+// sorted list to a bit set, and the list runs empty twice before it gets the longest ranges.
+TEST_F(DualLinkedListTest, LongRangesMatchAModelThatKeepsOnlyTheTakenNumbers) {
+  EXPECT_EQ(printedBy([&] { addDLLNumberRange(list, 0, 0xFFFFFFFFu); }),
+            "DualLinkedList: addDLLNumberRange: the range does not fit in this DualLinkedList!\n");
+  EXPECT_EQ(list.count, 0u);
+
+  std::vector<ModelRange> model;
+  auto addRange = [&](std::uint32_t first, std::uint32_t size) {
+    addDLLNumberRange(list, first, first + size - 1);
+    model.push_back(ModelRange{first, size, size <= kDLLLinkedRangeLimit, {}});
+  };
+  const std::vector<std::vector<std::uint32_t>> stocks = {{52, 2652, 5000}, {4097}, {137'904, 372'892'416}};
+  std::size_t stocked = 0;
+  auto restock = [&] {
+    model.clear();
+    std::uint32_t first = 0;
+    for (std::uint32_t size : stocks[stocked]) {
+      addRange(first, size);
+      first += size;
+    }
+    addDLLNode(list, newNumberNode(0xFFFFFFFFu));
+    model.push_back(ModelRange{0xFFFFFFFFu, 1, true, {}});
+    ++stocked;
+  };
+
+  std::mt19937 random(1234);
+  auto below = [&](std::uint64_t n) { return std::uniform_int_distribution<std::uint64_t>(0, n - 1)(random); };
+  std::vector<DLLNode*> removed;
+  std::vector<std::pair<std::uint64_t, DLLNode*>> yieldedInList;  // by model range and offset
+  auto checkLinks = [&] {
+    Numbers linked;
+    for (const ModelRange& range : model) {
+      if (!range.linked) continue;
+      for (std::uint32_t offset = 0, taken = 0; offset < range.size; ++offset) {
+        if (taken < range.taken.size() && range.taken[taken] == offset) {
+          ++taken;
+        } else {
+          linked.push_back(range.first + offset);
+        }
+      }
+    }
+    Numbers walked;
+    const DLLNode* previous = nullptr;
+    for (const DLLNode* node = list.head; node != nullptr; previous = node, node = node->next) {
+      ASSERT_EQ(node->previous, previous);
+      walked.push_back(numberIn(node));
+    }
+    ASSERT_EQ(list.tail, previous);
+    ASSERT_EQ(walked, linked);
+  };
+
+  for (int step = 0; step < 20000; ++step) {
+    if (list.count == 0) restock();
+    const std::uint64_t op = below(100);
+    if (op < 8 && !removed.empty()) {
+      const std::size_t pick = below(removed.size());
+      DLLNode* node = removed[pick];
+      removed.erase(removed.begin() + static_cast<std::ptrdiff_t>(pick));
+      if (op < 4) {
+        model.push_back(ModelRange{numberIn(node), 1, true, {}});
+        addDLLNode(list, node);
+      } else {
+        releaseDLLNode(list, node);
+      }
+    } else {
+      const std::uint64_t index = below(op < 75 ? std::min<std::uint64_t>(list.count, 8000) : list.count);
+      const ModelItem item = modelItemAt(model, index);
+      DLLNode* node = nullptr;
+      ASSERT_TRUE(getDLLNodeByIndex(list, static_cast<std::uint32_t>(index), node));
+      const std::uint32_t number = item.range->first + item.offset;
+      ASSERT_EQ(numberIn(node), number) << "step " << step << ", index " << index;
+      ASSERT_EQ(node->owner, &list);
+      // A node once yielded is the same node until it leaves the list.
+      const std::uint64_t where = std::uint64_t(item.range - model.data()) << 32 | item.offset;
+      auto yielded = std::find_if(yieldedInList.begin(), yieldedInList.end(), [&](auto& y) { return y.first == where; });
+      if (yielded != yieldedInList.end()) {
+        ASSERT_EQ(yielded->second, node);
+      }
+      if (op < 90) {
+        ASSERT_TRUE(removeDLLNode(list, node));
+        EXPECT_EQ(node->owner, nullptr);
+        removed.push_back(node);
+        Numbers& taken = item.range->taken;
+        taken.insert(std::lower_bound(taken.begin(), taken.end(), item.offset), item.offset);
+        if (yielded != yieldedInList.end()) yieldedInList.erase(yielded);
+      } else if (yielded == yieldedInList.end()) {
+        yieldedInList.emplace_back(where, node);
+      }
+    }
+    if (step % 1000 == 0) checkLinks();
+  }
+  checkLinks();
+  EXPECT_EQ(stocked, stocks.size());
   EXPECT_TRUE(fakeSystem().printed.empty());
   for (DLLNode* node : removed) releaseDLLNode(list, node);
 }

@@ -76,17 +76,17 @@ TEST(Resources, EveryIdentifierDistinct) {
 }
 
 // Out of memory: one clear line and exit status 1, never a crash. The binary without
-// sanitizers runs under an address-space limit too small for the pool of four-letter names.
+// sanitizers runs under an address-space limit too small for 600,000 distinct identifiers.
 TEST(Resources, RunningOutOfMemoryIsReported) {
   ScratchDir dir;
   std::string source;
-  for (int i = 0; i < 141'000; ++i) source += "v" + std::to_string(i) + ";";
+  for (int i = 0; i < 600'000; ++i) source += "v" + std::to_string(i) + ";";
   dir.write("keep.txt", "");
   dir.write("s.js", source);
   dir.write("list.txt", "s.js\n");
   RunOptions options;
   options.plainBinary = true;
-  options.addressSpaceLimit = 160u << 20;
+  options.addressSpaceLimit = 48u << 20;
   RunResult run = runQvmin(dir.path(), kArgs, options);
   EXPECT_EQ(run.signal, 0);
   EXPECT_EQ(run.status, 1);

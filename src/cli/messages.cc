@@ -48,7 +48,23 @@ void printUsage(const Platform& platform) {
       "C:\\pseudoCompiledJavascript.js /oktfp C:\\keywordTranslation.txt\n",
   };
   static_assert(std::size(kPieces) == 20);
+  // The newer options, in the same style, after the classic text.
+  static constexpr const char* kNewerPieces[] = {
+      "\n",
+      "\n",
+      "NEWER OPTIONS:\n",
+      "\n",
+      "/syntax classic|modern: The lexical grammar the source files are read with.  classic (the default) knows "
+      "comments, quoted strings, decimal and hexadecimal numbers, identifiers and operator characters.  modern reads "
+      "all of current JavaScript (regular expression and template literals, every number and identifier form, private "
+      "names), keeps the line breaks that a statement may end on, and never genericizes the reserved words and "
+      "built-in names of the language.\n",
+      "\n",
+      "qvmin /sflfp javascriptFileList.txt /ofp pseudoCompiledJavascript.js /oktfp keywordTranslation.txt /syntax "
+      "modern\n",
+  };
   for (const char* piece : kPieces) say(platform, "%s", piece);
+  for (const char* piece : kNewerPieces) say(platform, "%s", piece);
 }
 
 }  // namespace qvmin

@@ -32,6 +32,19 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv) {
       parsed.outcome = ParseOutcome::kHelp;
       return parsed;
     }
+    if (name == "/syntax") {
+      const std::string_view value = argv[i + 1];
+      if (value == "classic" || value == "modern") {
+        parsed.extended.syntaxGiven = true;
+        parsed.extended.compile.syntax = value == "modern" ? Syntax::kModern : Syntax::kClassic;
+        i += 2;
+        continue;
+      }
+      parsed.outcome = ParseOutcome::kBadValue;
+      parsed.invalidOption = std::move(name);
+      parsed.badValue = value;
+      return parsed;
+    }
     PathSetting* setting = settingFor(name, parsed.settings);
     if (setting == nullptr) {
       parsed.outcome = ParseOutcome::kInvalid;

@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "cli/path_setting.h"
+#include "compiler/compile_options.h"
+#include "platform/path_setting.h"
 
 namespace qvmin {
 
@@ -18,12 +19,21 @@ enum class ParseOutcome {
   kRun,      // go on to the required-setting checks
   kHelp,     // /? was given: print the usage text
   kInvalid,  // an invalid option ended parsing
+  kBadValue, // a known option with a value it does not take ended parsing
+};
+
+// The newer options, each echoed only when it was given.
+struct ExtendedSettings {
+  bool syntaxGiven = false;
+  CompileOptions compile;
 };
 
 struct ParsedCommandLine {
   ParseOutcome outcome = ParseOutcome::kRun;
   PathSettings settings;
-  std::string invalidOption;  // lowercased, when outcome is kInvalid
+  ExtendedSettings extended;
+  std::string invalidOption;  // lowercased, when outcome is kInvalid or kBadValue
+  std::string badValue;       // as given, when outcome is kBadValue
 };
 
 // Options are name/value pairs; names are matched without regard to ASCII letter case. An

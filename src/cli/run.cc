@@ -7,6 +7,7 @@
 #include "lists/source_file_list.h"
 #include "lists/source_files_list_reader.h"
 #include "platform/console.h"
+#include "tables/curated_lists.h"
 #include "tables/keyword_table.h"
 
 namespace qvmin {
@@ -15,6 +16,7 @@ namespace {
 // Everything one run fills and reads.
 struct RunData {
   PathSettings settings;
+  ExtendedSettings extended;
   KeywordTable keywordTable;
   SourceFileList sourceFiles;
 };
@@ -51,6 +53,13 @@ void echoSettings(const Platform& platform, const PathSettings& settings) {
   say(platform, "outputKeywordTranslationFilePath: %*s\n", translation.width(), translation.c_str());
 }
 
+// One line per newer option that was given, after the classic four.
+void echoExtendedSettings(const Platform& platform, const ExtendedSettings& extended) {
+  if (extended.syntaxGiven) {
+    say(platform, "syntax: %s\n", extended.compile.syntax == Syntax::kModern ? "modern" : "classic");
+  }
+}
+
 // Runs the phases; true on failure. Each phase has reported its own errors.
 bool runPhases(const Platform& platform, RunData& run) {
   const PathSettings& settings = run.settings;
@@ -63,9 +72,12 @@ bool runPhases(const Platform& platform, RunData& run) {
     say(platform, "Pseudo-Compilation Aborted!\n");
     return true;
   }
+  KeywordTable& keywords = run.keywordTable;
+  // The modern grammar keeps the language's own words; a listed name may repeat one of them.
+  if (run.extended.compile.syntax == Syntax::kModern) addCuratedNames(keywords, CuratedList::kJavascript);
   RunFiles files{settings.sourceFilesListFilePath, settings.keywordExclusionListFilePath, settings.outputFilePath,
                  settings.outputKeywordTranslationFilePath, run.sourceFiles};
-  if (pseudoCompile(platform, files, run.keywordTable)) {
+  if (pseudoCompile(platform, files, keywords, run.extended.compile)) {
     say(platform, "\n");
     say(platform, "Pseudo-Compilation Aborted!\n");
     return true;
@@ -90,11 +102,17 @@ int runQvmin(const Platform& platform, int argc, const char* const* argv) {
 
   ParsedCommandLine parsed = parseCommandLine(argc, argv);
   run.settings = std::move(parsed.settings);
+  run.extended = parsed.extended;
   bool failed = false;
   switch (parsed.outcome) {
     case ParseOutcome::kInvalid:
       say(platform, "Invalid parameter: %*s", static_cast<int>(parsed.invalidOption.size()),
           parsed.invalidOption.c_str());
+      failed = true;
+      break;
+    case ParseOutcome::kBadValue:
+      say(platform, "Invalid value for parameter %s: %*s", parsed.invalidOption.c_str(),
+          static_cast<int>(parsed.badValue.size()), parsed.badValue.c_str());
       failed = true;
       break;
     case ParseOutcome::kHelp:
@@ -105,6 +123,7 @@ int runQvmin(const Platform& platform, int argc, const char* const* argv) {
         break;
       }
       echoSettings(platform, run.settings);
+      echoExtendedSettings(platform, run.extended);
       failed = runPhases(platform, run);
       break;
   }

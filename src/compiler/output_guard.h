@@ -1,7 +1,7 @@
 // Refuses a run whose output files would overwrite one of its inputs or each other.
 #pragma once
 
-#include "cli/path_setting.h"
+#include "platform/path_setting.h"
 #include "lists/source_file_list.h"
 #include "platform/platform.h"
 

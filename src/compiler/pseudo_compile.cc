@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "compiler/genericizer.h"
+#include "compiler/modern_scanner.h"
 #include "compiler/output_buffer.h"
 #include "compiler/scanner.h"
 #include "compiler/translation_file.h"
@@ -22,8 +23,9 @@ void report(const Platform& platform, const char* what, const std::string& path)
 // One call of pseudoCompile.
 class Compilation {
  public:
-  Compilation(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable)
-      : platform_(platform), files_(files), keywordTable_(keywordTable) {}
+  Compilation(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable,
+              const CompileOptions& options)
+      : platform_(platform), files_(files), keywordTable_(keywordTable), options_(options) {}
 
   bool run() {
     if (reportOutputClash(platform_, files_)) return true;
@@ -45,11 +47,13 @@ class Compilation {
     Genericizer genericizer(keywordTable_, platform_);
     setUpGenericizer(genericizer);
     OutputBuffer out(platform_, output.fd());
-    Scanner scanner(out, &genericizer);
     auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
-    for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
-      if (!compileFile(entry, scanner, out, block.get())) return failureExit(output, translation);
-      scanner.crossFileBoundary();
+    if (options_.syntax == Syntax::kModern) {
+      ModernScanner scanner(out, &genericizer);
+      if (!compileFiles(scanner, out, block.get())) return failureExit(output, translation);
+    } else {
+      Scanner scanner(out, &genericizer);
+      if (!compileFiles(scanner, out, block.get())) return failureExit(output, translation);
     }
 
     bool failed = writeKeywordTranslationFile(platform_, translation.fd(), files_.outputKeywordTranslationFilePath,
@@ -66,8 +70,19 @@ class Compilation {
   }
 
  private:
+  // Scans every source file in list order; false after reporting a failure.
+  template <typename AnyScanner>
+  bool compileFiles(AnyScanner& scanner, OutputBuffer& out, char* block) {
+    for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
+      if (!compileFile(entry, scanner, out, block)) return false;
+      scanner.crossFileBoundary();
+    }
+    return true;
+  }
+
   // Scans one source file into the output; false after reporting a failure.
-  bool compileFile(const SourceFileEntry& entry, Scanner& scanner, OutputBuffer& out, char* block) {
+  template <typename AnyScanner>
+  bool compileFile(const SourceFileEntry& entry, AnyScanner& scanner, OutputBuffer& out, char* block) {
     FileHandle source(platform_, platform_.openForReading(entry.path.c_str()));
     if (!source.isOpen()) {
       report(platform_, "Error opening currentSourceFile", entry.path);
@@ -128,12 +143,14 @@ class Compilation {
   const Platform& platform_;
   const RunFiles& files_;
   const KeywordTable& keywordTable_;
+  const CompileOptions& options_;
 };
 
 }  // namespace
 
-bool pseudoCompile(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable) {
-  return Compilation(platform, files, keywordTable).run();
+bool pseudoCompile(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable,
+                   const CompileOptions& options) {
+  return Compilation(platform, files, keywordTable, options).run();
 }
 
 }  // namespace qvmin

@@ -2,6 +2,7 @@
 // output, and writes the translation file.
 #pragma once
 
+#include "compiler/compile_options.h"
 #include "compiler/output_guard.h"
 #include "platform/platform.h"
 #include "tables/keyword_table.h"
@@ -9,6 +10,7 @@
 namespace qvmin {
 
 // True on failure, after reporting it.
-bool pseudoCompile(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable);
+bool pseudoCompile(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable,
+                   const CompileOptions& options = {});
 
 }  // namespace qvmin

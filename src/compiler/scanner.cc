@@ -3,10 +3,8 @@
 #include <array>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "compiler/byte_skips.h"
+#include "compiler/token_writer.h"
 #include "tables/character_classes.h"
 
 namespace qvmin {
@@ -41,100 +39,9 @@ constexpr std::array<ByteKind, 256> makeByteKinds() {
 
 constexpr std::array<ByteKind, 256> kByteKinds = makeByteKinds();
 
-constexpr CharacterClass makeIdentifierChars() {
-  CharacterClass chars{};
-  for (int b = 0; b < 256; ++b) chars[b] = identifierStartChars[b] || digitChars[b];
-  return chars;
-}
-
-constexpr CharacterClass kIdentifierChars = makeIdentifierChars();
-
 // Bytes after a run of decimal digits that may still belong to the number: a hexadecimal
 // prefix after a lone zero, or an exponent.
 constexpr CharacterClass kNumberContinuations = detail::makeClass("xXeE");
-
-#if defined(__SSE2__)
-// Lanes of v from lo to hi inclusive, as unsigned bytes.
-inline __m128i bytesInRange(__m128i v, char lo, char hi) {
-  const __m128i shifted = _mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - static_cast<unsigned char>(lo))));
-  return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(0x80 + (hi - lo + 1))));
-}
-
-// A bit per lane of the 16 bytes at p: set for identifier characters ($, _, letters, digits).
-inline unsigned identifierLanes(const unsigned char* p) {
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  __m128i hit = bytesInRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
-  hit = _mm_or_si128(hit, bytesInRange(v, '0', '9'));
-  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('_')));
-  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('$')));
-  return static_cast<unsigned>(_mm_movemask_epi8(hit));
-}
-
-// A bit per lane of the 16 bytes at p: set for TAB, LF, CR and SPACE.
-inline unsigned whitespaceLanes(const unsigned char* p) {
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  __m128i hit = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
-  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')));
-  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
-  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
-  return static_cast<unsigned>(_mm_movemask_epi8(hit));
-}
-#else
-// Without SSE2 the runs are skipped a byte at a time and these are never called.
-inline unsigned identifierLanes(const unsigned char*) { return 0; }
-inline unsigned whitespaceLanes(const unsigned char*) { return 0; }
-#endif
-
-// The first byte from p on that is outside the class: 16 bytes at a time where the machine can
-// (lanes gives a bit per byte of 16 that is inside), since identifier and whitespace runs make up
-// most of ordinary source text.
-template <typename Lanes>
-inline const unsigned char* skipClass(const unsigned char* p, const unsigned char* end, const CharacterClass& cls,
-                                      [[maybe_unused]] Lanes lanes) {
-#if defined(__SSE2__)
-  while (end - p >= 16) {
-    const unsigned outside = ~lanes(p) & 0xFFFFu;
-    if (outside != 0) return p + __builtin_ctz(outside);
-    p += 16;
-  }
-#endif
-  while (p < end && cls[*p]) ++p;
-  return p;
-}
-
-inline const unsigned char* skipIdentifierChars(const unsigned char* p, const unsigned char* end) {
-  return skipClass(p, end, kIdentifierChars, identifierLanes);
-}
-
-inline const unsigned char* skipWhitespace(const unsigned char* p, const unsigned char* end) {
-  return skipClass(p, end, whitespaceChars, whitespaceLanes);
-}
-
-// The first byte from p on that is the closing quote or a backslash.
-inline const unsigned char* skipStringBody(const unsigned char* p, const unsigned char* end, char quote) {
-#if defined(__SSE2__)
-  const __m128i quotes = _mm_set1_epi8(quote);
-  const __m128i backslashes = _mm_set1_epi8('\\');
-  while (end - p >= 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const unsigned hit = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, quotes), _mm_cmpeq_epi8(v, backslashes))));
-    if (hit != 0) return p + __builtin_ctz(hit);
-    p += 16;
-  }
-#endif
-  while (p < end && *p != static_cast<unsigned char>(quote) && *p != '\\') ++p;
-  return p;
-}
-
-// Operator characters that would read as something else if written side by side: ++, --, //
-// and /*, and <!--, which browsers take for a comment running to the end of the line (all of the
-// output). beforePrevious is the operator character written just before previous, if any.
-inline bool wouldFuse(char beforePrevious, char previous, char next) {
-  return (previous == '+' && next == '+') || (previous == '-' && next == '-') ||
-         (previous == '/' && (next == '/' || next == '*')) || (previous == '<' && next == '!') ||
-         (beforePrevious == '<' && previous == '!' && next == '-');
-}
 
 }  // namespace
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/path_setting.h"
+#include "platform/path_setting.h"
 #include "platform/platform.h"
 
 namespace qvmin {

@@ -1,7 +1,7 @@
 // Reads the user's keywords that must not be genericized into the keyword table.
 #pragma once
 
-#include "cli/path_setting.h"
+#include "platform/path_setting.h"
 #include "platform/platform.h"
 #include "tables/keyword_table.h"
 

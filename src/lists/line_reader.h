@@ -13,7 +13,7 @@
 
 #include <string_view>
 
-#include "cli/path_setting.h"
+#include "platform/path_setting.h"
 #include "containers/char_list.h"
 #include "platform/console.h"
 #include "platform/file_handle.h"

@@ -1,7 +1,7 @@
 // Reads and validates the list of source files to concatenate.
 #pragma once
 
-#include "cli/path_setting.h"
+#include "platform/path_setting.h"
 #include "lists/source_file_list.h"
 #include "platform/platform.h"
 

@@ -43,6 +43,14 @@ std::string usage() {
   static_assert(std::size(pieces) == 20);
   std::string text;
   for (const char* piece : pieces) text += piece;
+  // The newer options follow the classic text.
+  text +=
+      "\n\nNEWER OPTIONS:\n\n/syntax classic|modern: The lexical grammar the source files are read with.  classic (the "
+      "default) knows comments, quoted strings, decimal and hexadecimal numbers, identifiers and operator characters.  "
+      "modern reads all of current JavaScript (regular expression and template literals, every number and identifier "
+      "form, private names), keeps the line breaks that a statement may end on, and never genericizes the reserved "
+      "words and built-in names of the language.\n\nqvmin /sflfp javascriptFileList.txt /ofp "
+      "pseudoCompiledJavascript.js /oktfp keywordTranslation.txt /syntax modern\n";
   return text;
 }
 
@@ -105,6 +113,30 @@ const CommandLineCase kInvalidOptions[] = {
     {"OnlyAsciiLettersAreLowercased", {"/SfLfP", "a", "/Ä", "b"}, {}, invalid("/Ä"), 1},
 };
 INSTANTIATE_TEST_SUITE_P(InvalidOptions, CommandLine, ::testing::ValuesIn(kInvalidOptions),
+                         [](const auto& info) { return info.param.name; });
+
+std::string badValue(const std::string& option, const std::string& value) {
+  return "Invalid value for parameter " + option + ": " + value + helpHint();
+}
+
+// The newer options: a value they do not take is reported before anything is read; a good one
+// is echoed after the classic four lines.
+const CommandLineCase kNewerOptions[] = {
+    {"UnknownSyntax", {"/syntax", "es5", "/sflfp", "l", "/ofp", "o", "/oktfp", "t"}, {}, badValue("/syntax", "es5"), 1},
+    {"SyntaxValueIsCaseSensitive", {"/SYNTAX", "Modern"}, {}, badValue("/syntax", "Modern"), 1},
+    {"BadValueBeforeHelp", {"/syntax", "", "/?"}, {}, badValue("/syntax", ""), 1},
+    {"SyntaxEchoed",
+     {"/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/syntax", "modern"},
+     {{"l", "a.js\n"}, {"a.js", "x = /a b/g\n"}},
+     echo("l", "", "o", "t") + "syntax: modern\n" + pseudoCompiled(1),
+     0},
+    {"ClassicEchoedWhenGiven",
+     {"/syntax", "modern", "/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/Syntax", "classic"},
+     {{"l", "a.js\n"}, {"a.js", ""}},
+     echo("l", "", "o", "t") + "syntax: classic\n" + pseudoCompiled(1),
+     0},
+};
+INSTANTIATE_TEST_SUITE_P(NewerOptions, CommandLine, ::testing::ValuesIn(kNewerOptions),
                          [](const auto& info) { return info.param.name; });
 
 const CommandLineCase kRuns[] = {

@@ -1,0 +1,20 @@
+# Writes a C++ source that holds the curated name lists of share/qvmin/ as text, so that the
+# binary needs no data files. Run in script mode:
+#   cmake -DSOURCE_DIR=<share/qvmin> -DOUTPUT=<file.cc> -P embed_lists.cmake
+set(lists javascript common node browser)
+set(body "// Generated from share/qvmin/*.txt at build time; do not edit.\n#include \"tables/curated_lists.h\"\n\nnamespace qvmin {\n\nstd::string_view curatedListText(CuratedList list) {\n  switch (list) {\n")
+foreach(name IN LISTS lists)
+  file(READ ${SOURCE_DIR}/${name}.txt text)
+  string(FIND "${text}" ")qvmin\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${name}.txt holds the raw string delimiter")
+  endif()
+  string(SUBSTRING ${name} 0 1 first)
+  string(TOUPPER ${first} first)
+  string(SUBSTRING ${name} 1 -1 rest)
+  string(APPEND body "    case CuratedList::k${first}${rest}:\n      return R\"qvmin(${text})qvmin\";\n")
+endforeach()
+string(APPEND body "  }\n  return {};\n}\n\n}  // namespace qvmin\n")
+file(WRITE ${OUTPUT}.tmp "${body}")
+file(COPY_FILE ${OUTPUT}.tmp ${OUTPUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUTPUT}.tmp)

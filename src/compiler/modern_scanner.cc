@@ -1,0 +1,931 @@
+#include "compiler/modern_scanner.h"
+
+#include <array>
+#include <cstring>
+
+#include "compiler/byte_skips.h"
+#include "compiler/punctuators.h"
+
+namespace qvmin {
+namespace {
+
+// How a byte in code begins what follows.
+enum class CodeByte : std::uint8_t {
+  kIdentifierStart,
+  kDigit,
+  kWhitespace,
+  kLineTerminator,
+  kQuote,
+  kBackquote,
+  kSlash,
+  kDot,
+  kPunctuator,
+  kBackslash,
+  kHash,
+  kNonAscii,
+  kOther,
+};
+
+constexpr std::array<CodeByte, 256> kCodeBytes = [] {
+  std::array<CodeByte, 256> kinds{};
+  for (int b = 0; b < 256; ++b) {
+    CodeByte kind = CodeByte::kOther;
+    if (identifierStartChars[b]) {
+      kind = CodeByte::kIdentifierStart;
+    } else if (digitChars[b]) {
+      kind = CodeByte::kDigit;
+    } else if (b == ' ' || b == '\t' || b == '\v' || b == '\f') {
+      kind = CodeByte::kWhitespace;
+    } else if (b == '\n' || b == '\r') {
+      kind = CodeByte::kLineTerminator;
+    } else if (b == '\'' || b == '"') {
+      kind = CodeByte::kQuote;
+    } else if (b == '`') {
+      kind = CodeByte::kBackquote;
+    } else if (b == '/') {
+      kind = CodeByte::kSlash;
+    } else if (b == '.') {
+      kind = CodeByte::kDot;
+    } else if (b == '\\') {
+      kind = CodeByte::kBackslash;
+    } else if (b == '#') {
+      kind = CodeByte::kHash;
+    } else if (b >= 0x80) {
+      kind = CodeByte::kNonAscii;
+    } else if (std::string_view("{}()[];,<>=!+-*%&|^~?:").find(static_cast<char>(b)) != std::string_view::npos) {
+      kind = CodeByte::kPunctuator;
+    }
+    kinds[b] = kind;
+  }
+  return kinds;
+}();
+
+// The length of the Unicode white space or line terminator that starts at p (UTF-8), 0 when
+// none does, -1 when the bytes end too early to tell and more are coming.
+int unicodeSpaceAt(const unsigned char* p, const unsigned char* end, bool last, bool& lineTerminator) {
+  const unsigned char lead = *p;
+  if (lead != 0xC2 && lead != 0xE1 && lead != 0xE2 && lead != 0xE3 && lead != 0xEF) return 0;
+  const std::ptrdiff_t have = end - p;
+  const int need = lead == 0xC2 ? 2 : 3;
+  if (have < need) return last ? 0 : -1;
+  const unsigned char b1 = p[1];
+  lineTerminator = false;
+  switch (lead) {
+    case 0xC2:
+      return b1 == 0xA0 ? 2 : 0;  // no-break space
+    case 0xE1:
+      return b1 == 0x9A && p[2] == 0x80 ? 3 : 0;  // ogham space mark
+    case 0xE2:
+      if (b1 == 0x80) {
+        const unsigned char b2 = p[2];
+        if (b2 == 0xA8 || b2 == 0xA9) {  // line and paragraph separators
+          lineTerminator = true;
+          return 3;
+        }
+        return (b2 >= 0x80 && b2 <= 0x8A) || b2 == 0xAF ? 3 : 0;
+      }
+      return b1 == 0x81 && p[2] == 0x9F ? 3 : 0;  // medium mathematical space
+    case 0xE3:
+      return b1 == 0x80 && p[2] == 0x80 ? 3 : 0;  // ideographic space
+    default:
+      return b1 == 0xBB && p[2] == 0xBF ? 3 : 0;  // byte order mark
+  }
+}
+
+bool isHexDigit(unsigned char b) { return hexDigitChars[b]; }
+unsigned hexValue(unsigned char b) { return b <= '9' ? b - '0' : (b | 0x20) - 'a' + 10; }
+
+// Past a \u escape at p (p[1] is 'u'), setting the code point; p + 2 when it is malformed (the
+// two bytes then stand for themselves); null when the bytes end too early to tell.
+const unsigned char* escapeEnd(const unsigned char* p, const unsigned char* end, bool last, std::uint32_t& codePoint) {
+  const unsigned char* q = p + 2;
+  codePoint = 0;
+  if (q < end && *q == '{') {
+    ++q;
+    const unsigned char* digits = q;
+    while (q < end && isHexDigit(*q)) {
+      codePoint = codePoint > 0x10FFFF ? codePoint : (codePoint << 4) | hexValue(*q);
+      ++q;
+    }
+    if (q == end) return last ? p + 2 : nullptr;
+    if (*q != '}' || q == digits || codePoint > 0x10FFFF) return p + 2;
+    return q + 1;
+  }
+  for (int i = 0; i < 4; ++i, ++q) {
+    if (q == end) return last ? p + 2 : nullptr;
+    if (!isHexDigit(*q)) return p + 2;
+    codePoint = (codePoint << 4) | hexValue(*q);
+  }
+  return q;
+}
+
+// Code points as UTF-8; a lone surrogate as the three bytes it would take, so that every escape
+// has one spelling.
+void appendUtf8(std::string& out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// Past the identifier that starts at p; sets `escaped` when it holds a \u escape. Null when it
+// may go on past `end` and more bytes are coming.
+const unsigned char* identifierEnd(const unsigned char* p, const unsigned char* end, bool last, bool& escaped) {
+  for (;;) {
+    p = skipIdentifierChars(p, end);
+    if (p == end) return last ? p : nullptr;
+    const unsigned char c = *p;
+    if (c == '\\') {
+      if (end - p < 2) return last ? p : nullptr;
+      if (p[1] != 'u') return p;
+      std::uint32_t codePoint;
+      const unsigned char* after = escapeEnd(p, end, last, codePoint);
+      if (after == nullptr) return nullptr;
+      escaped = true;
+      p = after;
+    } else if (c >= 0x80) {
+      bool lineTerminator;
+      const int space = unicodeSpaceAt(p, end, last, lineTerminator);
+      if (space < 0) return nullptr;
+      if (space > 0) return p;
+      ++p;
+    } else {
+      return p;
+    }
+  }
+}
+
+// The identifier's text with its escapes decoded; malformed escapes stay as they are.
+void decodeIdentifier(std::string_view raw, std::string& out) {
+  out.clear();
+  const auto* p = reinterpret_cast<const unsigned char*>(raw.data());
+  const auto* end = p + raw.size();
+  while (p < end) {
+    if (*p == '\\' && end - p >= 2 && p[1] == 'u') {
+      std::uint32_t codePoint;
+      const unsigned char* after = escapeEnd(p, end, true, codePoint);
+      if (after != p + 2) {
+        appendUtf8(out, codePoint);
+        p = after;
+        continue;
+      }
+    }
+    out.push_back(static_cast<char>(*p++));
+  }
+}
+
+const unsigned char* skipDigitsAndSeparators(const unsigned char* p, const unsigned char* end) {
+  while (p < end && (digitChars[*p] || *p == '_')) ++p;
+  return p;
+}
+
+// Past the number that starts at p (a digit, or a dot before a digit). Letters glued to a number
+// stay with it, so that a number is never split into a number and an identifier. Null when it may
+// go on past `end` and more bytes are coming.
+const unsigned char* numberEnd(const unsigned char* p, const unsigned char* end, bool last) {
+  const unsigned char* q = p;
+  if (end - q < 3 && !last) return nullptr;
+  if (*q == '0' && q + 1 < end && ((q[1] | 0x20) == 'x' || (q[1] | 0x20) == 'o' || (q[1] | 0x20) == 'b')) {
+    q = skipIdentifierChars(q + 2, end);
+    return q == end && !last ? nullptr : q;
+  }
+  if (*q != '.') {
+    q = skipDigitsAndSeparators(q, end);
+    if (q == end) return last ? q : nullptr;
+    // A legacy octal literal (010) takes no fraction: a dot after it reads a property.
+    bool legacyOctal = *p == '0' && q - p >= 2;
+    for (const unsigned char* d = p + 1; legacyOctal && d < q; ++d) legacyOctal = *d >= '0' && *d <= '7';
+    if (*q == '.' && !legacyOctal) q = skipDigitsAndSeparators(q + 1, end);
+  } else {
+    q = skipDigitsAndSeparators(q + 1, end);
+  }
+  if (q == end) return last ? q : nullptr;
+  if ((*q | 0x20) == 'e') {
+    if (end - q < 3 && !last) return nullptr;
+    const unsigned char* digits = q + 1;
+    if (digits < end && (*digits == '+' || *digits == '-')) ++digits;
+    if (digits < end && digitChars[*digits]) q = skipDigitsAndSeparators(digits, end);
+  }
+  const unsigned char* glued = skipIdentifierChars(q, end);
+  return glued == end && !last ? nullptr : glued;
+}
+
+// What a word means to the scanner's few decisions; only words written without escapes count.
+constexpr unsigned kRegexAfter = 1;         // a slash after it begins a regular expression
+constexpr unsigned kOpensControl = 2;       // if, while, for, with: a slash after the matching ) begins one too
+constexpr unsigned kBraceIsExpression = 4;  // a { after it opens an object literal
+constexpr unsigned kLineSensitive = 8;      // a line break after it may end a statement before a closing punctuator
+constexpr unsigned kFor = 16;
+
+// A comparison with a literal of known length, which compiles to a few loads.
+template <std::size_t N>
+[[gnu::always_inline]] inline bool is(std::string_view word, const char (&literal)[N]) {
+  return word.size() == N - 1 && std::memcmp(word.data(), literal, N - 1) == 0;
+}
+
+unsigned wordTraits(std::string_view w) {
+  if (w.size() < 2 || w.size() > 10 || w[0] < 'a' || w[0] > 'y') return 0;
+  constexpr unsigned kExpressionStart = kRegexAfter | kBraceIsExpression;
+  switch (w[0]) {
+    case 'a':
+      if (is(w, "await")) return kExpressionStart;
+      if (is(w, "async")) return kLineSensitive;
+      return 0;
+    case 'b':
+      return is(w, "break") ? kRegexAfter | kLineSensitive : 0;
+    case 'c':
+      if (is(w, "case")) return kExpressionStart;
+      if (is(w, "continue")) return kRegexAfter | kLineSensitive;
+      return 0;
+    case 'd':
+      if (is(w, "do")) return kRegexAfter;
+      if (is(w, "delete") || is(w, "default")) return kExpressionStart;
+      if (is(w, "debugger")) return kRegexAfter;
+      return 0;
+    case 'e':
+      if (is(w, "else")) return kRegexAfter;
+      if (is(w, "extends")) return kRegexAfter;
+      return 0;
+    case 'f':
+      return is(w, "for") ? kOpensControl | kFor : 0;
+    case 'g':
+      return is(w, "get") ? kLineSensitive : 0;
+    case 'i':
+      if (is(w, "if")) return kOpensControl;
+      if (is(w, "in") || is(w, "instanceof")) return kExpressionStart;
+      return 0;
+    case 'l':
+      return is(w, "let") ? kLineSensitive : 0;
+    case 'n':
+      return is(w, "new") ? kExpressionStart : 0;
+    case 'o':
+      return is(w, "of") ? kExpressionStart : 0;
+    case 'r':
+      return is(w, "return") ? kExpressionStart | kLineSensitive : 0;
+    case 's':
+      if (is(w, "set") || is(w, "static")) return kLineSensitive;
+      return 0;
+    case 't':
+      if (is(w, "typeof")) return kExpressionStart;
+      if (is(w, "throw")) return kExpressionStart | kLineSensitive;
+      return 0;
+    case 'v':
+      return is(w, "void") ? kExpressionStart : 0;
+    case 'w':
+      return is(w, "while") || is(w, "with") ? kOpensControl : 0;
+    case 'y':
+      return is(w, "yield") ? kExpressionStart | kLineSensitive : 0;
+    default:
+      return 0;
+  }
+}
+
+// Byte tables of the copying modes: what ends a run of plain bytes.
+constexpr CharacterClass kRegexStops = detail::makeClass("/\\[\n\r\xE2");
+constexpr CharacterClass kRegexClassStops = detail::makeClass("]\\\n\r\xE2");
+
+}  // namespace
+
+// The identifier is looked up by its decoded text; a kept name is written as the source spells it.
+[[gnu::always_inline]] inline std::optional<std::string_view> ModernScanner::textFor(std::string_view raw,
+                                                                                      bool escaped) {
+  std::string_view key = raw;
+  if (escaped) {
+    decodeIdentifier(raw, decoded);
+    key = decoded;
+  }
+  std::string_view text = key;
+  if (genericizer != nullptr) {
+    const std::optional<std::string_view> name = genericizeIdentifier(*genericizer, key);
+    if (!name) {
+      stoppedIdentifier.assign(key);
+      return std::nullopt;
+    }
+    text = *name;
+  } else if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, key, &text)) {
+    stoppedIdentifier.assign(key);
+    return std::nullopt;
+  }
+  return escaped && text == key ? raw : text;
+}
+
+std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const unsigned char* const end, bool last,
+                                     bool& stopped) {
+  const unsigned char* p = begin;
+  OutputBuffer& out = writer.out;
+  auto bytesOf = [](const unsigned char* from, const unsigned char* to) {
+    return std::string_view(reinterpret_cast<const char*>(from), static_cast<std::size_t>(to - from));
+  };
+  auto markToken = [&](const unsigned char* at, TokenClass cls) {
+    if (observer.onToken != nullptr) {
+      observer.onToken(observer.context, cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin));
+    }
+  };
+  // Called after every token of code: what the next one may be. The word and punctuator cases
+  // set what else they know afterwards.
+  auto afterToken = [&](bool slashBeginsRegex) {
+    regexAllowed = slashBeginsRegex;
+    lastEndsOperand = !slashBeginsRegex;
+    lineTerminatorSinceToken = false;
+    tokenSeenInFile = true;
+    afterDot = lastWordOpensControl = lastWordWasFor = lastBraceIsExpression = lastWordLineSensitive = false;
+  };
+  // A line terminator (LF, CR, LS, PS) in the copying modes: how long it is at p, 0 if none,
+  // -1 if more bytes are needed to tell.
+  auto lineTerminatorAt = [&](const unsigned char* at) -> int {
+    if (*at == '\n' || *at == '\r') return 1;
+    if (*at != 0xE2) return 0;
+    if (end - at < 3) return last ? 0 : -1;
+    return at[1] == 0x80 && (at[2] == 0xA8 || at[2] == 0xA9) ? 3 : 0;
+  };
+
+  while (p < end) {
+    switch (mode) {
+      case ModernMode::kCode: {
+        const unsigned char byte = *p;
+        switch (kCodeBytes[byte]) {
+          case CodeByte::kLineTerminator:
+            // A line break and the indentation after it.
+            p = skipWhitespace(p + 1, end);
+            writer.separate(true);
+            lineTerminatorSinceToken = true;
+            continue;
+          case CodeByte::kWhitespace: {
+            // Mostly a single space; a longer run may still hold a line break.
+            const unsigned char* run = ++p;
+            if (p < end && whitespaceChars[*p]) p = skipWhitespace(p, end);
+            bool lineTerminator = false;
+            for (; run < p; ++run) lineTerminator |= *run == '\n' || *run == '\r';
+            writer.separate(lineTerminator);
+            lineTerminatorSinceToken |= lineTerminator;
+            continue;
+          }
+          case CodeByte::kNonAscii:
+          case CodeByte::kBackslash:
+          case CodeByte::kIdentifierStart: {
+            if (byte >= 0x80) {
+              bool lineTerminator;
+              const int space = unicodeSpaceAt(p, end, last, lineTerminator);
+              if (space < 0) return static_cast<std::size_t>(p - begin);
+              if (space > 0) {
+                p += space;
+                writer.separate(lineTerminator);
+                lineTerminatorSinceToken |= lineTerminator;
+                continue;
+              }
+            } else if (byte == '\\') {
+              if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
+              if (end - p < 2 || p[1] != 'u') {
+                markToken(p, TokenClass::kOther);
+                writer.write(TokenClass::kOther, "\\");
+                afterToken(true);
+                ++p;
+                continue;
+              }
+            }
+            bool escaped = false;
+            const unsigned char* wordEnd = identifierEnd(p, end, last, escaped);
+            if (wordEnd == nullptr) return static_cast<std::size_t>(p - begin);
+            const std::string_view raw = bytesOf(p, wordEnd);
+            const std::optional<std::string_view> named = textFor(raw, escaped);
+            if (!named) {
+              stopped = true;
+              return static_cast<std::size_t>(p - begin);
+            }
+            const std::string_view text = *named;
+            const unsigned traits = escaped || afterDot ? 0 : wordTraits(raw);
+            markToken(p, TokenClass::kWord);
+            writer.begin(TokenClass::kWord, text);
+            out.append(text);
+            writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
+            // for await ( opens a loop head like for (.
+            const bool opensControl = (traits & kOpensControl) != 0 || (lastWordWasFor && traits != 0 && raw == "await");
+            afterToken((traits & kRegexAfter) != 0);
+            lastWordOpensControl = opensControl;
+            lastWordWasFor = (traits & kFor) != 0;
+            lastBraceIsExpression = (traits & kBraceIsExpression) != 0;
+            lastWordLineSensitive = (traits & kLineSensitive) != 0;
+            p = wordEnd;
+            continue;
+          }
+          case CodeByte::kDigit:
+          number: {
+            const unsigned char* numEnd = numberEnd(p, end, last);
+            if (numEnd == nullptr) return static_cast<std::size_t>(p - begin);
+            markToken(p, TokenClass::kNumber);
+            const std::string_view text = bytesOf(p, numEnd);
+            writer.begin(TokenClass::kNumber, text);
+            out.append(text);
+            writer.end(TokenClass::kNumber, text);
+            afterToken(false);
+            p = numEnd;
+            continue;
+          }
+          case CodeByte::kQuote:
+            markToken(p, TokenClass::kString);
+            writer.begin(TokenClass::kString, bytesOf(p, p + 1));
+            out.put(static_cast<char>(byte));
+            quote = static_cast<char>(byte);
+            mode = ModernMode::kString;
+            ++p;
+            continue;
+          case CodeByte::kBackquote:
+            markToken(p, TokenClass::kTemplate);
+            writer.begin(TokenClass::kTemplate, "`");
+            out.put('`');
+            mode = ModernMode::kTemplate;
+            ++p;
+            continue;
+          case CodeByte::kHash:
+            if (!tokenSeenInFile && fileOffset + static_cast<std::uint64_t>(p - begin) == 0) {
+              if (end - p < 2 && !last) return 0;
+              if (end - p >= 2 && p[1] == '!') {
+                mode = firstFile ? ModernMode::kHashbangLine : ModernMode::kLineComment;
+                if (firstFile) {
+                  markToken(p, TokenClass::kNothing);
+                  out.append("#!");
+                } else {
+                  writer.separate(false);
+                }
+                p += 2;
+                continue;
+              }
+            }
+            {
+              if (end - p < 3 && !last) return static_cast<std::size_t>(p - begin);
+              const unsigned char next = end - p >= 2 ? p[1] : 0;
+              const CodeByte nextKind = kCodeBytes[next];
+              bool privateName = nextKind == CodeByte::kIdentifierStart || (next == '\\' && end - p >= 3 && p[2] == 'u');
+              if (!privateName && nextKind == CodeByte::kNonAscii) {
+                bool lineTerminator;
+                const int space = unicodeSpaceAt(p + 1, end, last, lineTerminator);
+                if (space < 0) return static_cast<std::size_t>(p - begin);
+                privateName = space == 0;
+              }
+              if (!privateName) {
+                markToken(p, TokenClass::kOther);
+                writer.write(TokenClass::kOther, "#");
+                afterToken(true);
+                ++p;
+                continue;
+              }
+              bool escaped = false;
+              const unsigned char* wordEnd = identifierEnd(p + 1, end, last, escaped);
+              if (wordEnd == nullptr) return static_cast<std::size_t>(p - begin);
+              const std::optional<std::string_view> named = textFor(bytesOf(p + 1, wordEnd), escaped);
+              if (!named) {
+                stopped = true;
+                return static_cast<std::size_t>(p - begin);
+              }
+              const std::string_view text = *named;
+              markToken(p, TokenClass::kWord);
+              writer.begin(TokenClass::kWord, "#");
+              out.put('#');
+              out.append(text);
+              writer.end(TokenClass::kWord);
+              afterToken(false);
+              p = wordEnd;
+              continue;
+            }
+          case CodeByte::kSlash: {
+            if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
+            const unsigned char next = end - p >= 2 ? p[1] : 0;
+            if (next == '/') {
+              mode = ModernMode::kLineComment;
+              writer.separate(false);
+              p += 2;
+              continue;
+            }
+            if (next == '*') {
+              mode = ModernMode::kBlockComment;
+              writer.separate(false);
+              p += 2;
+              continue;
+            }
+            markToken(p, regexAllowed ? TokenClass::kRegex : TokenClass::kPunctuator);
+            if (regexAllowed) {
+              writer.begin(TokenClass::kRegex, "/");
+              out.put('/');
+              mode = ModernMode::kRegex;
+              ++p;
+              continue;
+            }
+            const std::string_view text = bytesOf(p, p + (next == '=' ? 2 : 1));
+            writer.write(TokenClass::kPunctuator, text);
+            afterToken(true);
+            lastBraceIsExpression = true;
+            p += text.size();
+            continue;
+          }
+          case CodeByte::kDot:
+            if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
+            if (end - p >= 2 && digitChars[p[1]]) goto number;
+            [[fallthrough]];
+          case CodeByte::kPunctuator: {
+            if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
+            // HTML-like comments of scripts: <!-- anywhere, --> first on a line.
+            if (byte == '<' && end - p >= 4 && p[1] == '!' && p[2] == '-' && p[3] == '-') {
+              mode = ModernMode::kLineComment;
+              writer.separate(false);
+              p += 4;
+              continue;
+            }
+            if (byte == '-' && (lineTerminatorSinceToken || !tokenSeenInFile) && end - p >= 3 && p[1] == '-' &&
+                p[2] == '>') {
+              mode = ModernMode::kLineComment;
+              writer.separate(false);
+              p += 3;
+              continue;
+            }
+            const std::size_t size = punctuatorLength(p, end);
+            const std::string_view text = bytesOf(p, p + size);
+            const bool closesSubstitution = byte == '}' && !brackets.empty() && brackets.back() == OpenBracket::kSubstitution;
+            markToken(p, closesSubstitution ? TokenClass::kTemplate : TokenClass::kPunctuator);
+            bool slashBeginsRegex = true;
+            bool braceIsExpression = true;
+            switch (byte) {
+              case '(':
+                brackets.push_back(lastWordOpensControl ? OpenBracket::kControlParenthesis : OpenBracket::kParenthesis);
+                break;
+              case ')':
+                slashBeginsRegex = false;
+                if (!brackets.empty() && (brackets.back() == OpenBracket::kParenthesis ||
+                                          brackets.back() == OpenBracket::kControlParenthesis)) {
+                  slashBeginsRegex = brackets.back() == OpenBracket::kControlParenthesis;
+                  brackets.pop_back();
+                }
+                braceIsExpression = false;
+                break;
+              case '{':
+                // After return or yield and a line break, the statement has ended: a block.
+                brackets.push_back(lastBraceIsExpression && !(lineTerminatorSinceToken && lastWordLineSensitive)
+                                       ? OpenBracket::kExpressionBrace
+                                       : OpenBracket::kBlockBrace);
+                braceIsExpression = false;
+                break;
+              case '}':
+                if (closesSubstitution) {
+                  // The substitution ends; the template's text goes on.
+                  brackets.pop_back();
+                  writer.begin(TokenClass::kTemplate, "}");
+                  out.put('}');
+                  mode = ModernMode::kTemplate;
+                  ++p;
+                  continue;
+                }
+                if (!brackets.empty() && (brackets.back() == OpenBracket::kBlockBrace ||
+                                          brackets.back() == OpenBracket::kExpressionBrace)) {
+                  slashBeginsRegex = brackets.back() == OpenBracket::kBlockBrace;
+                  brackets.pop_back();
+                }
+                braceIsExpression = false;
+                break;
+              case ']':
+                slashBeginsRegex = false;
+                break;
+              case ';':
+                braceIsExpression = false;
+                break;
+              case ':':
+                braceIsExpression = false;
+                break;
+              case '+':
+              case '-':
+                if (size == 2 && text[1] == byte) {
+                  // Postfix after an operand on the same line, else prefix.
+                  slashBeginsRegex = !(lastEndsOperand && !lineTerminatorSinceToken);
+                }
+                break;
+              case '=':
+                if (text == "=>") braceIsExpression = false;
+                break;
+              default:
+                break;
+            }
+            writer.write(TokenClass::kPunctuator, text);
+            afterToken(slashBeginsRegex);
+            afterDot = text.back() == '.' && size <= 2;  // . or ?.
+            // An object literal begins only where an operand may: not after postfix ++ or --.
+            lastBraceIsExpression = braceIsExpression && slashBeginsRegex;
+            p += size;
+            continue;
+          }
+          case CodeByte::kOther:
+            markToken(p, TokenClass::kOther);
+            writer.write(TokenClass::kOther, bytesOf(p, p + 1));
+            afterToken(true);
+            ++p;
+            continue;
+        }
+        continue;
+      }
+
+      case ModernMode::kString: {
+        const auto q = static_cast<unsigned char>(quote);
+        const unsigned char* stop = findAnyOf(p, end, q, '\\', '\n', '\r');
+        out.append(bytesOf(p, stop));
+        if (stop != p) stringEndsInCrContinuation = false;
+        p = stop;
+        if (p == end) continue;
+        if (*p == '\\') {
+          // An escape, or a line continuation (\ CR LF included).
+          if (end - p < 3 && !last) return static_cast<std::size_t>(p - begin);
+          std::size_t size = end - p >= 2 ? 2 : 1;
+          if (size == 2 && p[1] == '\r' && end - p >= 3 && p[2] == '\n') size = 3;
+          // A backslash last in the file escapes nothing: doubled, it cannot escape what follows.
+          out.append(size == 1 ? std::string_view("\\\\") : bytesOf(p, p + size));
+          stringEndsInCrContinuation = size == 2 && p[1] == '\r';
+          p += size;
+          continue;
+        }
+        mode = ModernMode::kCode;
+        if (*p == q) {
+          out.put(quote);
+          ++p;
+          writer.end(TokenClass::kString);
+        } else {
+          // A line break before the closing quote ends the string where it is, in the output too.
+          writer.end(TokenClass::kString);
+          endUnterminatedString();
+        }
+        afterToken(false);
+        continue;
+      }
+
+      case ModernMode::kTemplate: {
+        const unsigned char* stop = findAnyOf(p, end, '`', '\\', '$', '$');
+        out.append(bytesOf(p, stop));
+        p = stop;
+        if (p == end) continue;
+        if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
+        if (*p == '`') {
+          out.put('`');
+          ++p;
+          mode = ModernMode::kCode;
+          writer.end(TokenClass::kTemplate);
+          afterToken(false);
+        } else if (*p == '\\') {
+          const std::size_t size = end - p >= 2 ? 2 : 1;
+          out.append(size == 1 ? std::string_view("\\\\") : bytesOf(p, p + size));
+          p += size;
+        } else if (end - p >= 2 && p[1] == '{') {
+          out.append("${");
+          p += 2;
+          brackets.push_back(OpenBracket::kSubstitution);
+          mode = ModernMode::kCode;
+          writer.end(TokenClass::kTemplateOpen);
+          afterToken(true);
+          lastBraceIsExpression = true;
+        } else {
+          out.put('$');
+          ++p;
+        }
+        continue;
+      }
+
+      case ModernMode::kRegex:
+      case ModernMode::kRegexClass: {
+        const CharacterClass& stops = mode == ModernMode::kRegex ? kRegexStops : kRegexClassStops;
+        const unsigned char* stop = p;
+        while (stop < end && !stops[*stop]) ++stop;
+        out.append(bytesOf(p, stop));
+        p = stop;
+        if (p == end) continue;
+        const int lineTerminator = lineTerminatorAt(p);
+        if (lineTerminator < 0) return static_cast<std::size_t>(p - begin);
+        if (lineTerminator > 0) {
+          // A line break ends an unterminated regular expression where it is, in the output too.
+          mode = ModernMode::kCode;
+          writer.end(TokenClass::kRegex);
+          writer.endLine();
+          afterToken(false);
+          continue;
+        }
+        if (*p == '\\') {
+          if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
+          // The escaped byte is copied, unless it is a line terminator.
+          if (end - p >= 2 && p[1] != '\n' && p[1] != '\r' && (p[1] != 0xE2 || lineTerminatorAt(p + 1) == 0)) {
+            if (p[1] == 0xE2 && lineTerminatorAt(p + 1) < 0) return static_cast<std::size_t>(p - begin);
+            out.append(bytesOf(p, p + 2));
+            p += 2;
+          } else {
+            out.put('\\');
+            ++p;
+          }
+        } else if (*p == '[') {
+          out.put('[');
+          ++p;
+          mode = ModernMode::kRegexClass;
+        } else if (*p == ']') {
+          out.put(']');
+          ++p;
+          mode = ModernMode::kRegex;
+        } else if (*p == '/') {
+          out.put('/');
+          ++p;
+          mode = ModernMode::kRegexFlags;
+        } else {
+          out.put(static_cast<char>(*p));  // a byte of UTF-8 that is no line terminator
+          ++p;
+        }
+        continue;
+      }
+
+      case ModernMode::kRegexFlags: {
+        bool escaped = false;
+        const unsigned char* flagsEnd = identifierEnd(p, end, last, escaped);
+        if (flagsEnd == nullptr) {
+          // Flags are copied as they come; only the unfinished end waits.
+          const unsigned char* plain = skipIdentifierChars(p, end);
+          out.append(bytesOf(p, plain));
+          return static_cast<std::size_t>(plain - begin);
+        }
+        out.append(bytesOf(p, flagsEnd));
+        p = flagsEnd;
+        mode = ModernMode::kCode;
+        writer.end(TokenClass::kRegex);
+        afterToken(false);
+        continue;
+      }
+
+      case ModernMode::kHashbangLine:
+      case ModernMode::kLineComment: {
+        const unsigned char* stop = findAnyOf(p, end, '\n', '\r', 0xE2, 0xE2);
+        if (mode == ModernMode::kHashbangLine) out.append(bytesOf(p, stop));
+        p = stop;
+        if (p == end) continue;
+        const int lineTerminator = lineTerminatorAt(p);
+        if (lineTerminator < 0) return static_cast<std::size_t>(p - begin);
+        if (lineTerminator == 0) {
+          if (mode == ModernMode::kHashbangLine) out.put(static_cast<char>(*p));
+          ++p;
+          continue;
+        }
+        // The line terminator itself is left to the code that follows.
+        if (mode == ModernMode::kHashbangLine) writer.endLine();
+        mode = ModernMode::kCode;
+        continue;
+      }
+
+      case ModernMode::kBlockComment: {
+        const unsigned char* stop = findAnyOf(p, end, '*', '\n', '\r', 0xE2);
+        p = stop;
+        if (p == end) continue;
+        if (*p == '*') {
+          if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
+          if (end - p >= 2 && p[1] == '/') {
+            p += 2;
+            mode = ModernMode::kCode;
+            continue;
+          }
+          ++p;
+          continue;
+        }
+        const int lineTerminator = lineTerminatorAt(p);
+        if (lineTerminator < 0) return static_cast<std::size_t>(p - begin);
+        if (lineTerminator > 0) {
+          writer.separate(true);
+          lineTerminatorSinceToken = true;
+          p += lineTerminator;
+        } else {
+          ++p;
+        }
+        continue;
+      }
+    }
+  }
+  return static_cast<std::size_t>(p - begin);
+}
+
+bool ModernScanner::scan(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* const end = p + bytes.size();
+  bool stopped = false;
+  // An unfinished token from the last bytes is scanned again with as many new bytes as it needs.
+  while (!carry.empty()) {
+    if (p == end) return true;
+    const std::size_t held = carry.size();
+    const std::size_t take = std::min<std::size_t>(std::max<std::size_t>(held, 64), static_cast<std::size_t>(end - p));
+    carry.append(reinterpret_cast<const char*>(p), take);
+    const auto* chunk = reinterpret_cast<const unsigned char*>(carry.data());
+    const std::size_t used = scanChunk(chunk, chunk + carry.size(), false, stopped);
+    fileOffset += used;
+    if (stopped) return false;
+    if (used >= held) {
+      p += used - held;
+      carry.clear();
+      break;
+    }
+    carry.erase(0, used);
+    p += take;
+  }
+  const std::size_t used = scanChunk(p, end, false, stopped);
+  fileOffset += used;
+  if (stopped) return false;
+  carry.assign(reinterpret_cast<const char*>(p + used), static_cast<std::size_t>(end - (p + used)));
+  return true;
+}
+
+bool ModernScanner::endOfFile() {
+  bool stopped = false;
+  if (!carry.empty()) {
+    const auto* chunk = reinterpret_cast<const unsigned char*>(carry.data());
+    fileOffset += scanChunk(chunk, chunk + carry.size(), true, stopped);
+    carry.clear();
+    if (stopped) return false;
+  }
+  OutputBuffer& out = writer.out;
+  // Whatever the file left open is ended here, so that the next file starts clean.
+  const ModernMode openMode = mode;
+  mode = ModernMode::kCode;
+  switch (openMode) {
+    case ModernMode::kCode:
+    case ModernMode::kLineComment:
+    case ModernMode::kBlockComment:
+      return closeSubstitutions();
+    case ModernMode::kHashbangLine:
+      writer.endLine();
+      return true;
+    case ModernMode::kString:
+      writer.end(TokenClass::kString);
+      endUnterminatedString();
+      break;
+    case ModernMode::kRegex:
+    case ModernMode::kRegexClass:
+      writer.end(TokenClass::kRegex);
+      writer.endLine();
+      break;
+    case ModernMode::kRegexFlags:
+      writer.end(TokenClass::kRegex);
+      break;
+    case ModernMode::kTemplate:
+      out.put('`');
+      writer.end(TokenClass::kTemplate);
+      break;
+  }
+  regexAllowed = false;
+  lastEndsOperand = true;
+  afterDot = lastWordOpensControl = lastWordWasFor = lastBraceIsExpression = lastWordLineSensitive = false;
+  return closeSubstitutions();
+}
+
+void ModernScanner::endUnterminatedString() {
+  // A line break ends it, as it would be read again: after a backslash and a CR, which read as
+  // one line continuation with a following LF, the break is a second CR.
+  writer.endLine(stringEndsInCrContinuation ? '\r' : '\n');
+  stringEndsInCrContinuation = false;
+}
+
+bool ModernScanner::closeSubstitutions() {
+  // A template substitution still open is closed, with every bracket opened inside it, so that
+  // the next file is not read as template text. Brackets opened outside any substitution stay
+  // open: a wrapper may begin in one file and end in another.
+  std::size_t outermost = brackets.size();
+  for (std::size_t i = 0; i < brackets.size(); ++i) {
+    if (brackets[i] == OpenBracket::kSubstitution) {
+      outermost = i;
+      break;
+    }
+  }
+  OutputBuffer& out = writer.out;
+  while (brackets.size() > outermost) {
+    const OpenBracket open = brackets.back();
+    brackets.pop_back();
+    const bool substitution = open == OpenBracket::kSubstitution;
+    const TokenClass cls = substitution ? TokenClass::kTemplate : TokenClass::kPunctuator;
+    const std::string_view text = substitution ? "}`"
+                                  : open == OpenBracket::kParenthesis || open == OpenBracket::kControlParenthesis ? ")"
+                                                                                                                  : "}";
+    if (observer.onToken != nullptr) observer.onToken(observer.context, cls, fileIndex, fileOffset);
+    writer.begin(cls, text.substr(0, 1));
+    out.append(text);
+    writer.end(cls, substitution ? std::string_view{} : text);
+    regexAllowed = open == OpenBracket::kControlParenthesis || open == OpenBracket::kBlockBrace;
+    lastEndsOperand = !regexAllowed;
+    afterDot = lastWordOpensControl = lastWordWasFor = lastBraceIsExpression = lastWordLineSensitive = false;
+  }
+  return true;
+}
+
+void ModernScanner::crossFileBoundary() {
+  // The output is one program: the next file follows the last as if after a line break.
+  writer.separate(true);
+  lineTerminatorSinceToken = true;
+  firstFile = false;
+  tokenSeenInFile = false;
+  ++fileIndex;
+  fileOffset = 0;
+}
+
+}  // namespace qvmin

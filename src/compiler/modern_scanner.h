@@ -1,0 +1,101 @@
+// The scanner of the modern grammar: the whole lexical grammar of current JavaScript (regular
+// expression and template literals, every number and identifier form, private names, comments
+// of every kind) for scripts and modules alike. Like the classic scanner it knows no grammar
+// beyond what telling tokens apart needs: a stack of open brackets, to know where a template
+// substitution ends and whether a slash after `)` or `}` divides or begins a regular expression.
+// All of its state is in one struct, moved by one switch over its mode.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compiler/genericizer.h"
+#include "compiler/output_buffer.h"
+#include "compiler/scanner.h"
+#include "compiler/token_writer.h"
+
+namespace qvmin {
+
+enum class ModernMode : std::uint8_t {
+  kCode,
+  kString,        // inside a quoted string; `quote` says which
+  kTemplate,      // the text of a template, between ` or } and ` or ${
+  kRegex,         // the body of a regular expression
+  kRegexClass,    // inside [...] of a regular expression, where / does not end it
+  kRegexFlags,
+  kLineComment,   // also the hashbang line of a later file and HTML-like comments
+  kBlockComment,
+  kHashbangLine,  // the hashbang line of the first file, which is kept
+};
+
+// What an open bracket was, for the one that closes it.
+enum class OpenBracket : std::uint8_t {
+  kParenthesis,
+  kControlParenthesis,  // after if, while, for or with: a slash after its ) begins a regex
+  kBlockBrace,          // a slash after its } begins a regex
+  kExpressionBrace,     // an object literal: a slash after its } divides
+  kSubstitution,        // ${ of a template: its } returns to the template text
+};
+
+struct TokenObserver {
+  void* context = nullptr;
+  void (*onToken)(void* context, TokenClass cls, std::uint32_t file, std::uint64_t offset) = nullptr;
+};
+
+struct ModernScanner {
+  ModernScanner(OutputBuffer& out, Genericizer* genericizer) : writer(out), genericizer(genericizer) {}
+  ModernScanner(OutputBuffer& out, IdentifierRewriter rewriter) : writer(out), genericizer(nullptr), rewriter(rewriter) {}
+
+  // Feeds the next bytes of the current file; false when scanning had to stop (no generic name
+  // was left for an identifier).
+  bool scan(std::string_view bytes);
+  // Ends the current file: a string, regular expression or template still open is written as
+  // far as it goes and ended, so that nothing unterminated reaches into the next file.
+  bool endOfFile();
+  // The next file follows as if after a line break.
+  void crossFileBoundary();
+
+  // The identifier that got no name, when scanning stopped.
+  std::string_view stoppedAt() const { return stoppedIdentifier; }
+
+  // Told of every token as it is written: what it is and where it began (the file, counted
+  // from 0, and the byte offset in it).
+  TokenObserver observer;
+
+  ModernTokenWriter writer;
+  Genericizer* genericizer;
+  IdentifierRewriter rewriter;
+
+  ModernMode mode = ModernMode::kCode;
+  char quote = 0;                   // the quote of the string being copied
+  bool stringEndsInCrContinuation = false;  // what was copied of it ends in a backslash and a CR
+  bool regexAllowed = true;         // a slash now begins a regular expression
+  bool afterDot = false;            // the last token was . or ?.: a word now is a property name
+  bool lastEndsOperand = false;     // the last token may end an operand: ++ or -- after it is postfix
+  bool lastWordOpensControl = false;  // the last token was if, while, for, with, or await after for
+  bool lastWordWasFor = false;
+  bool lastWordLineSensitive = false;  // return, yield and the like: a line break after them may end the statement
+  bool lastBraceIsExpression = false;  // a { now would open an object literal
+  bool lineTerminatorSinceToken = false;
+  bool tokenSeenInFile = false;
+  bool firstFile = true;
+  std::uint32_t fileIndex = 0;
+  std::uint64_t fileOffset = 0;     // bytes of the current file consumed before `carry`
+  std::vector<OpenBracket> brackets;
+  std::string carry;                // the unfinished end of the last bytes, scanned again with the next
+  std::string decoded;              // an identifier's text with its escapes decoded
+  std::string stoppedIdentifier;
+
+ private:
+  // Scans [begin, end); returns how much was consumed. Unless `last`, a token that may go on
+  // past `end` is left unconsumed. Sets `stopped` when no generic name was left.
+  std::size_t scanChunk(const unsigned char* begin, const unsigned char* end, bool last, bool& stopped);
+  std::optional<std::string_view> textFor(std::string_view raw, bool escaped);
+  bool closeSubstitutions();
+  void endUnterminatedString();
+};
+
+}  // namespace qvmin

@@ -1,0 +1,140 @@
+// Decides what goes between two tokens of the output: nothing, a space, or (modern grammar) a
+// line feed. The scanners say what each token is; the writer keeps the little it must remember
+// of the tokens already written, so that no two tokens fuse into something else and no line
+// break that a statement may end on is lost.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "compiler/output_buffer.h"
+
+namespace qvmin {
+
+// Operator characters that would read as something else if written side by side: ++, --, //
+// and /*, and <!--, which browsers take for a comment running to the end of the line.
+// beforePrevious is the operator character written just before previous, if any.
+inline bool wouldFuse(char beforePrevious, char previous, char next) {
+  return (previous == '+' && next == '+') || (previous == '-' && next == '-') ||
+         (previous == '/' && (next == '/' || next == '*')) || (previous == '<' && next == '!') ||
+         (beforePrevious == '<' && previous == '!' && next == '-');
+}
+
+bool numberTakesDot(std::string_view number);
+bool numberTakesSign(std::string_view number);
+
+// What the writer needs to know of a modern token.
+enum class TokenClass : std::uint8_t {
+  kNothing,       // no token yet (start of the output, or just after the hashbang line)
+  kWord,          // identifier, keyword or private name
+  kNumber,
+  kRegex,         // ends like a word: its flags would run into one
+  kString,
+  kTemplate,      // a whole template, or its last piece `}...``
+  kTemplateOpen,  // a piece that opens a substitution: `...${ or }...${
+  kPunctuator,
+  kOther,         // a byte that begins no token, copied as it is
+};
+
+struct ModernTokenWriter {
+  explicit ModernTokenWriter(OutputBuffer& out) : out(out) {}
+
+  // White space or a comment since the last token; lineTerminator when it held a line break.
+  void separate(bool lineTerminator) {
+    pendingSeparator = true;
+    pendingLineTerminator |= lineTerminator;
+  }
+  bool lineTerminatorPending() const { return pendingLineTerminator; }
+
+  // Writes what must stand between the last token and one of class `next` whose first bytes
+  // (all of them, for a punctuator) are `head`. Tokens that stood side by side in the source
+  // read the same side by side, but for words that a new name or a stray byte would join.
+  [[gnu::always_inline]] void begin(TokenClass next, std::string_view head) {
+    if (pendingSeparator) {
+      beginAfterSeparator(next, head);
+    } else if (wordsWouldJoin(head.empty() ? 0 : static_cast<unsigned char>(head.front()))) {
+      writeSpace();
+    }
+  }
+
+  // Records the token just written. `text` is a punctuator's or a number's text (others need
+  // none); `lineSensitiveWord` marks a word after which a line break may end a statement even
+  // before a closing punctuator.
+  [[gnu::always_inline]] void end(TokenClass cls, std::string_view text = {}, bool lineSensitiveWord = false) {
+    if (cls == TokenClass::kPunctuator) {
+      endPunctuator(text);
+    } else {
+      lastPunctuatorSize = 0;
+      operatorBeforeLast = lastOperator = 0;
+      lastNumberTakesDot = cls == TokenClass::kNumber && numberTakesDot(text);
+      lastNumberTakesSign = cls == TokenClass::kNumber && numberTakesSign(text);
+    }
+    lastOther = cls == TokenClass::kOther && !text.empty() ? text[0] : 0;
+    last = cls;
+    lastLineSensitiveWord = lineSensitiveWord;
+    atLineStart = false;
+  }
+
+  // Writes a token whole.
+  [[gnu::always_inline]] void write(TokenClass cls, std::string_view text) {
+    begin(cls, text);
+    out.append(text);
+    end(cls, text);
+  }
+
+  // Ends the output's line here: after the hashbang line, and after a string or regular
+  // expression that a file left open, which a line break ends.
+  void endLine(char lineTerminator = '\n') {
+    out.put(lineTerminator);
+    atLineStart = true;
+    last = TokenClass::kNothing;
+    operatorBeforeLast = lastOperator = 0;
+    pendingSeparator = pendingLineTerminator = false;
+  }
+
+  // The last punctuator and the start of the next would read as one longer punctuator.
+  bool wouldLengthen(std::string_view head) const;
+  void beginAfterSeparator(TokenClass next, std::string_view head);
+
+  // A word, or a stray # or \ (a private name, an escape), before a word would join it.
+  bool wordsWouldJoin(unsigned char first) const {
+    const bool endsWord = last == TokenClass::kWord || last == TokenClass::kNumber || last == TokenClass::kRegex ||
+                          last == TokenClass::kOther;
+    const unsigned letter = static_cast<unsigned>((first | 0x20) - 'a');
+    const unsigned digit = static_cast<unsigned>(first - '0');
+    return endsWord && (letter < 26u || digit < 10u || first == '$' || first == '_' || first == '\\' || first >= 0x80);
+  }
+  void writeSpace() {
+    out.put(' ');
+    operatorBeforeLast = lastOperator = 0;
+    atLineStart = false;
+  }
+  void endPunctuator(std::string_view text) {
+    const std::size_t size = text.size() < sizeof lastPunctuator ? text.size() : sizeof lastPunctuator;
+    for (std::size_t i = 0; i < size; ++i) lastPunctuator[i] = text[i];
+    lastPunctuatorSize = static_cast<std::uint8_t>(size);
+    lastPunctuatorAtLineStart = atLineStart;
+    // Operator characters written side by side stay in view across tokens: < then ! then --.
+    const char previous = last == TokenClass::kPunctuator ? lastOperator : 0;
+    operatorBeforeLast = size >= 2 ? text[size - 2] : previous;
+    lastOperator = size > 0 ? text[size - 1] : 0;
+    lastNumberTakesDot = lastNumberTakesSign = false;
+  }
+
+  OutputBuffer& out;
+  bool pendingSeparator = false;
+  bool pendingLineTerminator = false;
+  bool atLineStart = true;  // nothing written since the last line feed (or ever)
+  TokenClass last = TokenClass::kNothing;
+  char lastPunctuator[4] = {};
+  std::uint8_t lastPunctuatorSize = 0;
+  bool lastNumberTakesDot = false;   // 1 .x
+  bool lastNumberTakesSign = false;  // 1e +1
+  bool lastLineSensitiveWord = false;
+  bool lastPunctuatorAtLineStart = false;
+  char lastOther = 0;           // the byte of the last token, when it was one that begins no token
+  char operatorBeforeLast = 0;  // the last two operator characters written side by side
+  char lastOperator = 0;
+};
+
+}  // namespace qvmin

@@ -141,7 +141,7 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
 
 // Past the identifier that starts at p; sets `escaped` when it holds a \u escape. Null when it
 // may go on past `end` and more bytes are coming.
-const unsigned char* identifierEnd(const unsigned char* p, const unsigned char* end, bool last, bool& escaped) {
+[[gnu::always_inline]] inline const unsigned char* identifierEnd(const unsigned char* p, const unsigned char* end, bool last, bool& escaped) {
   for (;;) {
     p = skipIdentifierChars(p, end);
     if (p == end) return last ? p : nullptr;
@@ -352,284 +352,286 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
 
   while (p < end) {
     switch (mode) {
-      case ModernMode::kCode: {
-        const unsigned char byte = *p;
-        switch (kCodeBytes[byte]) {
-          case CodeByte::kLineTerminator:
-            // A line break and the indentation after it.
-            p = skipWhitespace(p + 1, end);
-            writer.separate(true);
-            lineTerminatorSinceToken = true;
-            continue;
-          case CodeByte::kWhitespace: {
-            // Mostly a single space; a longer run may still hold a line break.
-            const unsigned char* run = ++p;
-            if (p < end && whitespaceChars[*p]) p = skipWhitespace(p, end);
-            bool lineTerminator = false;
-            for (; run < p; ++run) lineTerminator |= *run == '\n' || *run == '\r';
-            writer.separate(lineTerminator);
-            lineTerminatorSinceToken |= lineTerminator;
-            continue;
-          }
-          case CodeByte::kNonAscii:
-          case CodeByte::kBackslash:
-          case CodeByte::kIdentifierStart: {
-            if (byte >= 0x80) {
-              bool lineTerminator;
-              const int space = unicodeSpaceAt(p, end, last, lineTerminator);
-              if (space < 0) return static_cast<std::size_t>(p - begin);
-              if (space > 0) {
-                p += space;
-                writer.separate(lineTerminator);
-                lineTerminatorSinceToken |= lineTerminator;
-                continue;
-              }
-            } else if (byte == '\\') {
-              if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
-              if (end - p < 2 || p[1] != 'u') {
-                markToken(p, TokenClass::kOther);
-                writer.write(TokenClass::kOther, "\\");
-                afterToken(true);
-                ++p;
-                continue;
-              }
+      case ModernMode::kCode:
+        // Stays here for as long as the tokens are code.
+        do {
+          const unsigned char byte = *p;
+          switch (kCodeBytes[byte]) {
+            case CodeByte::kLineTerminator:
+              // A line break and the indentation after it.
+              p = skipWhitespace(p + 1, end);
+              writer.separate(true);
+              lineTerminatorSinceToken = true;
+              continue;
+            case CodeByte::kWhitespace: {
+              // Mostly a single space; a longer run may still hold a line break.
+              const unsigned char* run = ++p;
+              if (p < end && whitespaceChars[*p]) p = skipWhitespace(p, end);
+              bool lineTerminator = false;
+              for (; run < p; ++run) lineTerminator |= *run == '\n' || *run == '\r';
+              writer.separate(lineTerminator);
+              lineTerminatorSinceToken |= lineTerminator;
+              continue;
             }
-            bool escaped = false;
-            const unsigned char* wordEnd = identifierEnd(p, end, last, escaped);
-            if (wordEnd == nullptr) return static_cast<std::size_t>(p - begin);
-            const std::string_view raw = bytesOf(p, wordEnd);
-            const std::optional<std::string_view> named = textFor(raw, escaped);
-            if (!named) {
-              stopped = true;
-              return static_cast<std::size_t>(p - begin);
-            }
-            const std::string_view text = *named;
-            const unsigned traits = escaped || afterDot ? 0 : wordTraits(raw);
-            markToken(p, TokenClass::kWord);
-            writer.begin(TokenClass::kWord, text);
-            out.append(text);
-            writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
-            // for await ( opens a loop head like for (.
-            const bool opensControl = (traits & kOpensControl) != 0 || (lastWordWasFor && traits != 0 && raw == "await");
-            afterToken((traits & kRegexAfter) != 0);
-            lastWordOpensControl = opensControl;
-            lastWordWasFor = (traits & kFor) != 0;
-            lastBraceIsExpression = (traits & kBraceIsExpression) != 0;
-            lastWordLineSensitive = (traits & kLineSensitive) != 0;
-            p = wordEnd;
-            continue;
-          }
-          case CodeByte::kDigit:
-          number: {
-            const unsigned char* numEnd = numberEnd(p, end, last);
-            if (numEnd == nullptr) return static_cast<std::size_t>(p - begin);
-            markToken(p, TokenClass::kNumber);
-            const std::string_view text = bytesOf(p, numEnd);
-            writer.begin(TokenClass::kNumber, text);
-            out.append(text);
-            writer.end(TokenClass::kNumber, text);
-            afterToken(false);
-            p = numEnd;
-            continue;
-          }
-          case CodeByte::kQuote:
-            markToken(p, TokenClass::kString);
-            writer.begin(TokenClass::kString, bytesOf(p, p + 1));
-            out.put(static_cast<char>(byte));
-            quote = static_cast<char>(byte);
-            mode = ModernMode::kString;
-            ++p;
-            continue;
-          case CodeByte::kBackquote:
-            markToken(p, TokenClass::kTemplate);
-            writer.begin(TokenClass::kTemplate, "`");
-            out.put('`');
-            mode = ModernMode::kTemplate;
-            ++p;
-            continue;
-          case CodeByte::kHash:
-            if (!tokenSeenInFile && fileOffset + static_cast<std::uint64_t>(p - begin) == 0) {
-              if (end - p < 2 && !last) return 0;
-              if (end - p >= 2 && p[1] == '!') {
-                mode = firstFile ? ModernMode::kHashbangLine : ModernMode::kLineComment;
-                if (firstFile) {
-                  markToken(p, TokenClass::kNothing);
-                  out.append("#!");
-                } else {
-                  writer.separate(false);
-                }
-                p += 2;
-                continue;
-              }
-            }
-            {
-              if (end - p < 3 && !last) return static_cast<std::size_t>(p - begin);
-              const unsigned char next = end - p >= 2 ? p[1] : 0;
-              const CodeByte nextKind = kCodeBytes[next];
-              bool privateName = nextKind == CodeByte::kIdentifierStart || (next == '\\' && end - p >= 3 && p[2] == 'u');
-              if (!privateName && nextKind == CodeByte::kNonAscii) {
+            case CodeByte::kNonAscii:
+            case CodeByte::kBackslash:
+            case CodeByte::kIdentifierStart: {
+              if (byte >= 0x80) {
                 bool lineTerminator;
-                const int space = unicodeSpaceAt(p + 1, end, last, lineTerminator);
+                const int space = unicodeSpaceAt(p, end, last, lineTerminator);
                 if (space < 0) return static_cast<std::size_t>(p - begin);
-                privateName = space == 0;
-              }
-              if (!privateName) {
-                markToken(p, TokenClass::kOther);
-                writer.write(TokenClass::kOther, "#");
-                afterToken(true);
-                ++p;
-                continue;
+                if (space > 0) {
+                  p += space;
+                  writer.separate(lineTerminator);
+                  lineTerminatorSinceToken |= lineTerminator;
+                  continue;
+                }
+              } else if (byte == '\\') {
+                if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
+                if (end - p < 2 || p[1] != 'u') {
+                  markToken(p, TokenClass::kOther);
+                  writer.write(TokenClass::kOther, "\\");
+                  afterToken(true);
+                  ++p;
+                  continue;
+                }
               }
               bool escaped = false;
-              const unsigned char* wordEnd = identifierEnd(p + 1, end, last, escaped);
+              const unsigned char* wordEnd = identifierEnd(p, end, last, escaped);
               if (wordEnd == nullptr) return static_cast<std::size_t>(p - begin);
-              const std::optional<std::string_view> named = textFor(bytesOf(p + 1, wordEnd), escaped);
+              const std::string_view raw = bytesOf(p, wordEnd);
+              const std::optional<std::string_view> named = textFor(raw, escaped);
               if (!named) {
                 stopped = true;
                 return static_cast<std::size_t>(p - begin);
               }
               const std::string_view text = *named;
+              const unsigned traits = escaped || afterDot ? 0 : wordTraits(raw);
               markToken(p, TokenClass::kWord);
-              writer.begin(TokenClass::kWord, "#");
-              out.put('#');
+              writer.begin(TokenClass::kWord, text);
               out.append(text);
-              writer.end(TokenClass::kWord);
-              afterToken(false);
+              writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
+              // for await ( opens a loop head like for (.
+              const bool opensControl = (traits & kOpensControl) != 0 || (lastWordWasFor && traits != 0 && raw == "await");
+              afterToken((traits & kRegexAfter) != 0);
+              lastWordOpensControl = opensControl;
+              lastWordWasFor = (traits & kFor) != 0;
+              lastBraceIsExpression = (traits & kBraceIsExpression) != 0;
+              lastWordLineSensitive = (traits & kLineSensitive) != 0;
               p = wordEnd;
               continue;
             }
-          case CodeByte::kSlash: {
-            if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
-            const unsigned char next = end - p >= 2 ? p[1] : 0;
-            if (next == '/') {
-              mode = ModernMode::kLineComment;
-              writer.separate(false);
-              p += 2;
+            case CodeByte::kDigit:
+            number: {
+              const unsigned char* numEnd = numberEnd(p, end, last);
+              if (numEnd == nullptr) return static_cast<std::size_t>(p - begin);
+              markToken(p, TokenClass::kNumber);
+              const std::string_view text = bytesOf(p, numEnd);
+              writer.begin(TokenClass::kNumber, text);
+              out.append(text);
+              writer.end(TokenClass::kNumber, text);
+              afterToken(false);
+              p = numEnd;
               continue;
             }
-            if (next == '*') {
-              mode = ModernMode::kBlockComment;
-              writer.separate(false);
-              p += 2;
-              continue;
-            }
-            markToken(p, regexAllowed ? TokenClass::kRegex : TokenClass::kPunctuator);
-            if (regexAllowed) {
-              writer.begin(TokenClass::kRegex, "/");
-              out.put('/');
-              mode = ModernMode::kRegex;
+            case CodeByte::kQuote:
+              markToken(p, TokenClass::kString);
+              writer.begin(TokenClass::kString, bytesOf(p, p + 1));
+              out.put(static_cast<char>(byte));
+              quote = static_cast<char>(byte);
+              mode = ModernMode::kString;
               ++p;
               continue;
-            }
-            const std::string_view text = bytesOf(p, p + (next == '=' ? 2 : 1));
-            writer.write(TokenClass::kPunctuator, text);
-            afterToken(true);
-            lastBraceIsExpression = true;
-            p += text.size();
-            continue;
-          }
-          case CodeByte::kDot:
-            if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
-            if (end - p >= 2 && digitChars[p[1]]) goto number;
-            [[fallthrough]];
-          case CodeByte::kPunctuator: {
-            if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
-            // HTML-like comments of scripts: <!-- anywhere, --> first on a line.
-            if (byte == '<' && end - p >= 4 && p[1] == '!' && p[2] == '-' && p[3] == '-') {
-              mode = ModernMode::kLineComment;
-              writer.separate(false);
-              p += 4;
+            case CodeByte::kBackquote:
+              markToken(p, TokenClass::kTemplate);
+              writer.begin(TokenClass::kTemplate, "`");
+              out.put('`');
+              mode = ModernMode::kTemplate;
+              ++p;
               continue;
-            }
-            if (byte == '-' && (lineTerminatorSinceToken || !tokenSeenInFile) && end - p >= 3 && p[1] == '-' &&
-                p[2] == '>') {
-              mode = ModernMode::kLineComment;
-              writer.separate(false);
-              p += 3;
-              continue;
-            }
-            const std::size_t size = punctuatorLength(p, end);
-            const std::string_view text = bytesOf(p, p + size);
-            const bool closesSubstitution = byte == '}' && !brackets.empty() && brackets.back() == OpenBracket::kSubstitution;
-            markToken(p, closesSubstitution ? TokenClass::kTemplate : TokenClass::kPunctuator);
-            bool slashBeginsRegex = true;
-            bool braceIsExpression = true;
-            switch (byte) {
-              case '(':
-                brackets.push_back(lastWordOpensControl ? OpenBracket::kControlParenthesis : OpenBracket::kParenthesis);
-                break;
-              case ')':
-                slashBeginsRegex = false;
-                if (!brackets.empty() && (brackets.back() == OpenBracket::kParenthesis ||
-                                          brackets.back() == OpenBracket::kControlParenthesis)) {
-                  slashBeginsRegex = brackets.back() == OpenBracket::kControlParenthesis;
-                  brackets.pop_back();
+            case CodeByte::kHash:
+              if (!tokenSeenInFile && fileOffset + static_cast<std::uint64_t>(p - begin) == 0) {
+                if (end - p < 2 && !last) return 0;
+                if (end - p >= 2 && p[1] == '!') {
+                  mode = firstFile ? ModernMode::kHashbangLine : ModernMode::kLineComment;
+                  if (firstFile) {
+                    markToken(p, TokenClass::kNothing);
+                    out.append("#!");
+                  } else {
+                    writer.separate(false);
+                  }
+                  p += 2;
+                  continue;
                 }
-                braceIsExpression = false;
-                break;
-              case '{':
-                // After return or yield and a line break, the statement has ended: a block.
-                brackets.push_back(lastBraceIsExpression && !(lineTerminatorSinceToken && lastWordLineSensitive)
-                                       ? OpenBracket::kExpressionBrace
-                                       : OpenBracket::kBlockBrace);
-                braceIsExpression = false;
-                break;
-              case '}':
-                if (closesSubstitution) {
-                  // The substitution ends; the template's text goes on.
-                  brackets.pop_back();
-                  writer.begin(TokenClass::kTemplate, "}");
-                  out.put('}');
-                  mode = ModernMode::kTemplate;
+              }
+              {
+                if (end - p < 3 && !last) return static_cast<std::size_t>(p - begin);
+                const unsigned char next = end - p >= 2 ? p[1] : 0;
+                const CodeByte nextKind = kCodeBytes[next];
+                bool privateName = nextKind == CodeByte::kIdentifierStart || (next == '\\' && end - p >= 3 && p[2] == 'u');
+                if (!privateName && nextKind == CodeByte::kNonAscii) {
+                  bool lineTerminator;
+                  const int space = unicodeSpaceAt(p + 1, end, last, lineTerminator);
+                  if (space < 0) return static_cast<std::size_t>(p - begin);
+                  privateName = space == 0;
+                }
+                if (!privateName) {
+                  markToken(p, TokenClass::kOther);
+                  writer.write(TokenClass::kOther, "#");
+                  afterToken(true);
                   ++p;
                   continue;
                 }
-                if (!brackets.empty() && (brackets.back() == OpenBracket::kBlockBrace ||
-                                          brackets.back() == OpenBracket::kExpressionBrace)) {
-                  slashBeginsRegex = brackets.back() == OpenBracket::kBlockBrace;
-                  brackets.pop_back();
+                bool escaped = false;
+                const unsigned char* wordEnd = identifierEnd(p + 1, end, last, escaped);
+                if (wordEnd == nullptr) return static_cast<std::size_t>(p - begin);
+                const std::optional<std::string_view> named = textFor(bytesOf(p + 1, wordEnd), escaped);
+                if (!named) {
+                  stopped = true;
+                  return static_cast<std::size_t>(p - begin);
                 }
-                braceIsExpression = false;
-                break;
-              case ']':
-                slashBeginsRegex = false;
-                break;
-              case ';':
-                braceIsExpression = false;
-                break;
-              case ':':
-                braceIsExpression = false;
-                break;
-              case '+':
-              case '-':
-                if (size == 2 && text[1] == byte) {
-                  // Postfix after an operand on the same line, else prefix.
-                  slashBeginsRegex = !(lastEndsOperand && !lineTerminatorSinceToken);
-                }
-                break;
-              case '=':
-                if (text == "=>") braceIsExpression = false;
-                break;
-              default:
-                break;
+                const std::string_view text = *named;
+                markToken(p, TokenClass::kWord);
+                writer.begin(TokenClass::kWord, "#");
+                out.put('#');
+                out.append(text);
+                writer.end(TokenClass::kWord);
+                afterToken(false);
+                p = wordEnd;
+                continue;
+              }
+            case CodeByte::kSlash: {
+              if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
+              const unsigned char next = end - p >= 2 ? p[1] : 0;
+              if (next == '/') {
+                mode = ModernMode::kLineComment;
+                writer.separate(false);
+                p += 2;
+                continue;
+              }
+              if (next == '*') {
+                mode = ModernMode::kBlockComment;
+                writer.separate(false);
+                p += 2;
+                continue;
+              }
+              markToken(p, regexAllowed ? TokenClass::kRegex : TokenClass::kPunctuator);
+              if (regexAllowed) {
+                writer.begin(TokenClass::kRegex, "/");
+                out.put('/');
+                mode = ModernMode::kRegex;
+                ++p;
+                continue;
+              }
+              const std::string_view text = bytesOf(p, p + (next == '=' ? 2 : 1));
+              writer.write(TokenClass::kPunctuator, text);
+              afterToken(true);
+              lastBraceIsExpression = true;
+              p += text.size();
+              continue;
             }
-            writer.write(TokenClass::kPunctuator, text);
-            afterToken(slashBeginsRegex);
-            afterDot = text.back() == '.' && size <= 2;  // . or ?.
-            // An object literal begins only where an operand may: not after postfix ++ or --.
-            lastBraceIsExpression = braceIsExpression && slashBeginsRegex;
-            p += size;
-            continue;
+            case CodeByte::kDot:
+              if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
+              if (end - p >= 2 && digitChars[p[1]]) goto number;
+              [[fallthrough]];
+            case CodeByte::kPunctuator: {
+              if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
+              // HTML-like comments of scripts: <!-- anywhere, --> first on a line.
+              if (byte == '<' && end - p >= 4 && p[1] == '!' && p[2] == '-' && p[3] == '-') {
+                mode = ModernMode::kLineComment;
+                writer.separate(false);
+                p += 4;
+                continue;
+              }
+              if (byte == '-' && (lineTerminatorSinceToken || !tokenSeenInFile) && end - p >= 3 && p[1] == '-' &&
+                  p[2] == '>') {
+                mode = ModernMode::kLineComment;
+                writer.separate(false);
+                p += 3;
+                continue;
+              }
+              const std::size_t size = punctuatorLength(p, end);
+              const std::string_view text = bytesOf(p, p + size);
+              const bool closesSubstitution = byte == '}' && !brackets.empty() && brackets.back() == OpenBracket::kSubstitution;
+              markToken(p, closesSubstitution ? TokenClass::kTemplate : TokenClass::kPunctuator);
+              bool slashBeginsRegex = true;
+              bool braceIsExpression = true;
+              switch (byte) {
+                case '(':
+                  brackets.push_back(lastWordOpensControl ? OpenBracket::kControlParenthesis : OpenBracket::kParenthesis);
+                  break;
+                case ')':
+                  slashBeginsRegex = false;
+                  if (!brackets.empty() && (brackets.back() == OpenBracket::kParenthesis ||
+                                            brackets.back() == OpenBracket::kControlParenthesis)) {
+                    slashBeginsRegex = brackets.back() == OpenBracket::kControlParenthesis;
+                    brackets.pop_back();
+                  }
+                  braceIsExpression = false;
+                  break;
+                case '{':
+                  // After return or yield and a line break, the statement has ended: a block.
+                  brackets.push_back(lastBraceIsExpression && !(lineTerminatorSinceToken && lastWordLineSensitive)
+                                         ? OpenBracket::kExpressionBrace
+                                         : OpenBracket::kBlockBrace);
+                  braceIsExpression = false;
+                  break;
+                case '}':
+                  if (closesSubstitution) {
+                    // The substitution ends; the template's text goes on.
+                    brackets.pop_back();
+                    writer.begin(TokenClass::kTemplate, "}");
+                    out.put('}');
+                    mode = ModernMode::kTemplate;
+                    ++p;
+                    continue;
+                  }
+                  if (!brackets.empty() && (brackets.back() == OpenBracket::kBlockBrace ||
+                                            brackets.back() == OpenBracket::kExpressionBrace)) {
+                    slashBeginsRegex = brackets.back() == OpenBracket::kBlockBrace;
+                    brackets.pop_back();
+                  }
+                  braceIsExpression = false;
+                  break;
+                case ']':
+                  slashBeginsRegex = false;
+                  break;
+                case ';':
+                  braceIsExpression = false;
+                  break;
+                case ':':
+                  braceIsExpression = false;
+                  break;
+                case '+':
+                case '-':
+                  if (size == 2 && text[1] == byte) {
+                    // Postfix after an operand on the same line, else prefix.
+                    slashBeginsRegex = !(lastEndsOperand && !lineTerminatorSinceToken);
+                  }
+                  break;
+                case '=':
+                  if (text == "=>") braceIsExpression = false;
+                  break;
+                default:
+                  break;
+              }
+              writer.write(TokenClass::kPunctuator, text);
+              afterToken(slashBeginsRegex);
+              afterDot = text.back() == '.' && size <= 2;  // . or ?.
+              // An object literal begins only where an operand may: not after postfix ++ or --.
+              lastBraceIsExpression = braceIsExpression && slashBeginsRegex;
+              p += size;
+              continue;
+            }
+            case CodeByte::kOther:
+              markToken(p, TokenClass::kOther);
+              writer.write(TokenClass::kOther, bytesOf(p, p + 1));
+              afterToken(true);
+              ++p;
+              continue;
           }
-          case CodeByte::kOther:
-            markToken(p, TokenClass::kOther);
-            writer.write(TokenClass::kOther, bytesOf(p, p + 1));
-            afterToken(true);
-            ++p;
-            continue;
-        }
+        } while (p < end && mode == ModernMode::kCode);
         continue;
-      }
 
       case ModernMode::kString: {
         const auto q = static_cast<unsigned char>(quote);
@@ -779,27 +781,36 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
       }
 
       case ModernMode::kBlockComment: {
-        const unsigned char* stop = findAnyOf(p, end, '*', '\n', '\r', 0xE2);
-        p = stop;
-        if (p == end) continue;
-        if (*p == '*') {
-          if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
-          if (end - p >= 2 && p[1] == '/') {
-            p += 2;
-            mode = ModernMode::kCode;
+        // Only its end matters, and whether it holds a line break; once one is seen, only the end.
+        for (;;) {
+          const unsigned char* stop = lineTerminatorSinceToken
+                                          ? static_cast<const unsigned char*>(std::memchr(p, '*', static_cast<std::size_t>(end - p)))
+                                          : findAnyOf(p, end, '*', '\n', '\r', 0xE2);
+          if (stop == nullptr) {
+            p = end;
+            break;
+          }
+          p = stop;
+          if (p == end) break;
+          if (*p == '*') {
+            if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
+            if (end - p >= 2 && p[1] == '/') {
+              p += 2;
+              mode = ModernMode::kCode;
+              break;
+            }
+            ++p;
             continue;
           }
-          ++p;
-          continue;
-        }
-        const int lineTerminator = lineTerminatorAt(p);
-        if (lineTerminator < 0) return static_cast<std::size_t>(p - begin);
-        if (lineTerminator > 0) {
-          writer.separate(true);
-          lineTerminatorSinceToken = true;
-          p += lineTerminator;
-        } else {
-          ++p;
+          const int lineTerminator = lineTerminatorAt(p);
+          if (lineTerminator < 0) return static_cast<std::size_t>(p - begin);
+          if (lineTerminator > 0) {
+            writer.separate(true);
+            lineTerminatorSinceToken = true;
+            p += lineTerminator;
+          } else {
+            ++p;
+          }
         }
         continue;
       }

@@ -26,7 +26,7 @@ class OutputBuffer {
     if (used_ == capacity_ && !flush()) return;
     data_[used_++] = byte;
   }
-  void append(std::string_view bytes) {
+  [[gnu::always_inline]] void append(std::string_view bytes) {
     const std::size_t n = bytes.size();
     if (n > capacity_ - used_) {
       appendSlow(bytes);

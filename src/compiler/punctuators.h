@@ -8,7 +8,7 @@
 namespace qvmin {
 
 // The length of the punctuator at p, by longest match (not /, handled apart).
-inline std::size_t punctuatorLength(const unsigned char* p, const unsigned char* end) {
+[[gnu::always_inline]] inline std::size_t punctuatorLength(const unsigned char* p, const unsigned char* end) {
   auto at = [&](std::ptrdiff_t i) -> unsigned char { return p + i < end ? p[i] : 0; };
   const unsigned char c = p[0];
   const unsigned char c1 = at(1);

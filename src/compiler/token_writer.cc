@@ -5,17 +5,20 @@
 namespace qvmin {
 namespace {
 
-bool isOneOf(std::string_view text, std::initializer_list<std::string_view> set) {
-  for (std::string_view member : set) {
-    if (text == member) return true;
-  }
-  return false;
-}
-
 // Punctuators that may begin a statement or an expression: a line break before one of them may
-// be where a statement ends.
+// be where a statement ends. ( [ { + - ++ -- ! ~ / /= ...
 bool mayBeginStatement(std::string_view punctuator) {
-  return isOneOf(punctuator, {"(", "[", "{", "+", "-", "++", "--", "!", "~", "/", "/=", "..."});
+  const char c = punctuator.empty() ? 0 : punctuator[0];
+  switch (punctuator.size()) {
+    case 1:
+      return c == '(' || c == '[' || c == '{' || c == '+' || c == '-' || c == '!' || c == '~' || c == '/';
+    case 2:
+      return (c == '+' && punctuator[1] == '+') || (c == '-' && punctuator[1] == '-') || (c == '/' && punctuator[1] == '=');
+    case 3:
+      return c == '.';
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -37,11 +40,14 @@ bool numberTakesSign(std::string_view number) {
   return !radix && !number.empty() && (number.back() | 0x20) == 'e';
 }
 
-void ModernTokenWriter::beginAfterSeparator(TokenClass next, std::string_view head) {
+void ModernTokenWriter::beginAfterLineBreak(TokenClass next, std::string_view head) {
   const unsigned char first = head.empty() ? 0 : static_cast<unsigned char>(head.front());
-  if (pendingLineTerminator && last != TokenClass::kNothing && last != TokenClass::kTemplateOpen) {
-    const std::string_view lastText(lastPunctuator, lastPunctuatorSize);
-    bool matters = last != TokenClass::kPunctuator || isOneOf(lastText, {")", "]", "}", "++", "--"});
+  pendingSeparator = pendingLineTerminator = false;
+  if (last != TokenClass::kNothing && last != TokenClass::kTemplateOpen) {
+    // After a punctuator only ) ] } and postfix ++ -- may end a statement.
+    const char lastChar = lastPunctuatorSize > 0 ? lastPunctuator[lastPunctuatorSize - 1] : 0;
+    bool matters = last != TokenClass::kPunctuator || (lastPunctuatorSize == 1 && (lastChar == ')' || lastChar == ']' || lastChar == '}')) ||
+                   (lastPunctuatorSize == 2 && (lastChar == '+' || lastChar == '-') && lastPunctuator[0] == lastChar);
     // A closing piece of a template begins with the } of its substitution.
     const bool nextIsPunctuator = next == TokenClass::kPunctuator ||
                                   ((next == TokenClass::kTemplate || next == TokenClass::kTemplateOpen) && first == '}');
@@ -53,27 +59,23 @@ void ModernTokenWriter::beginAfterSeparator(TokenClass next, std::string_view he
       out.put('\n');
       atLineStart = true;
       operatorBeforeLast = lastOperator = 0;
-      pendingSeparator = pendingLineTerminator = false;
       return;
     }
   }
-  pendingSeparator = pendingLineTerminator = false;
-  bool space = false;
-  if (wordsWouldJoin(first)) {
-    space = true;
-  } else if (lastOther == '#' && first == '!') {
-    space = true;  // #! first in the output would read as a hashbang line
-  } else if (last == TokenClass::kNumber && ((lastNumberTakesDot && first == '.') ||
-                                              (lastNumberTakesSign && (first == '+' || first == '-')))) {
-    space = true;
-  } else if (last == TokenClass::kPunctuator) {
-    // Punctuators that would read as a longer one (= =, ? ?, / =, . . .), a dot before a digit (.5), and
-    // --> first on a line, which is a comment.
-    space = wouldFuse(operatorBeforeLast, lastOperator, static_cast<char>(first)) ||
-            (lastOperator == '.' && ((first >= '0' && first <= '9') || first == '.')) || wouldLengthen(head) ||
-            (lastPunctuatorAtLineStart && std::string_view(lastPunctuator, lastPunctuatorSize) == "--" && first == '>');
+  if (wordsWouldJoin(first) || (last == TokenClass::kNumber && numberWouldGrow(first)) ||
+      (last == TokenClass::kPunctuator && punctuatorsWouldFuse(next, head)) || (lastOther == '#' && first == '!')) {
+    writeSpace();
   }
-  if (space) writeSpace();
+}
+
+// Punctuators that would read as a longer one (= =, ? ?, / =, . . .), a dot before a digit (.5),
+// and --> first on a line, which is a comment.
+bool ModernTokenWriter::punctuatorsWouldFuse(TokenClass next, std::string_view head) const {
+  const char first = head.empty() ? 0 : head.front();
+  return wouldFuse(operatorBeforeLast, lastOperator, first) ||
+         (lastOperator == '.' && ((first >= '0' && first <= '9') || first == '.')) ||
+         (next == TokenClass::kPunctuator && wouldLengthen(head)) ||
+         (lastPunctuatorAtLineStart && std::string_view(lastPunctuator, lastPunctuatorSize) == "--" && first == '>');
 }
 
 bool ModernTokenWriter::wouldLengthen(std::string_view head) const {

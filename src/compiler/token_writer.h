@@ -50,9 +50,19 @@ struct ModernTokenWriter {
   // (all of them, for a punctuator) are `head`. Tokens that stood side by side in the source
   // read the same side by side, but for words that a new name or a stray byte would join.
   [[gnu::always_inline]] void begin(TokenClass next, std::string_view head) {
-    if (pendingSeparator) {
-      beginAfterSeparator(next, head);
-    } else if (wordsWouldJoin(head.empty() ? 0 : static_cast<unsigned char>(head.front()))) {
+    const unsigned char first = head.empty() ? 0 : static_cast<unsigned char>(head.front());
+    if (!pendingSeparator) {
+      if (wordsWouldJoin(first)) writeSpace();
+      return;
+    }
+    if (pendingLineTerminator) {
+      beginAfterLineBreak(next, head);
+      return;
+    }
+    pendingSeparator = false;
+    if (wordsWouldJoin(first) || (last == TokenClass::kNumber && numberWouldGrow(first)) ||
+        (last == TokenClass::kPunctuator && mayFuseAfterPunctuator(first) && punctuatorsWouldFuse(next, head)) ||
+        (lastOther == '#' && first == '!')) {
       writeSpace();
     }
   }
@@ -94,7 +104,22 @@ struct ModernTokenWriter {
 
   // The last punctuator and the start of the next would read as one longer punctuator.
   bool wouldLengthen(std::string_view head) const;
-  void beginAfterSeparator(TokenClass next, std::string_view head);
+  void beginAfterLineBreak(TokenClass next, std::string_view head);
+  // Only a token beginning with one of these can run into a punctuator before it.
+  static bool mayFuseAfterPunctuator(unsigned char first) {
+    switch (first) {
+      case '+': case '-': case '/': case '*': case '!': case '.': case '=': case '<': case '>': case '&': case '|':
+      case '?': case '%': case '^': case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7':
+      case '8': case '9':
+        return true;
+      default:
+        return false;
+    }
+  }
+  bool punctuatorsWouldFuse(TokenClass next, std::string_view head) const;
+  bool numberWouldGrow(unsigned char first) const {
+    return (lastNumberTakesDot && first == '.') || (lastNumberTakesSign && (first == '+' || first == '-'));
+  }
 
   // A word, or a stray # or \ (a private name, an escape), before a word would join it.
   bool wordsWouldJoin(unsigned char first) const {

@@ -41,6 +41,7 @@ CORPUS_DIR = os.path.join(BENCH, "corpus")
 NODE_MODULES = os.path.join(BENCH, "node_modules")
 QVMIN = os.path.join(ROOT, "build", "release", "qvmin")
 SCAN_ONLY = os.path.join(ROOT, "build", "release", "qvmin_scan_only")
+COUNT_LF = os.path.join(BENCH, "count_lf.js")
 MANY_FILES = 100_000
 GNU_TIME = "/usr/bin/time"
 
@@ -74,6 +75,10 @@ TARGET_150K_RSS_MB = 40.0      # MB, below
 TARGET_150K_PER_ID_RATIO = 1.5  # net time per identifier at 150,000 vs 10,000, at most
 TARGET_1M_WALL = 1.5           # seconds, below (four-letter names)
 TARGET_1M_RSS_MB = 150.0       # MB, below
+TARGET_MODERN_THROUGHPUT = 0.80  # /syntax modern throughput / classic throughput, at least
+TARGET_ESBUILD_MODERN = 10.0   # esbuild time / qvmin /syntax modern time, above
+TARGET_MODERN_RSS_GROWTH = 1.10  # modern peak RSS on the corpus / on one copy of it, at most
+TARGET_MODERN_LF_SHARE = 2.0   # percent of the modern output that is line feeds between tokens, below
 
 
 class HarnessError(Exception):
@@ -116,7 +121,7 @@ def ensure_packages():
     with open(lock, "rb") as f:
         digest = hashlib.sha256(f.read()).hexdigest()
     stamp = os.path.join(NODE_MODULES, ".bench-lock-sha256")
-    wanted = [os.path.join(NODE_MODULES, pkg, path) for pkg, path in LIBRARIES]
+    wanted = [os.path.join(NODE_MODULES, pkg, path) for pkg, path in LIBRARIES + [("acorn", "package.json")]]
     try:
         with open(stamp) as f:
             current = f.read().strip() == digest
@@ -248,6 +253,10 @@ def prepare_inputs(quick):
     corpus = os.path.join(CORPUS_DIR, name + ".js")
     write_if_changed(corpus, base * copies)
     write_list(os.path.join(CORPUS_DIR, name + ".list"), [name + ".js"])
+    # One copy alone, for the peak RSS against the whole corpus.
+    piece = os.path.join(CORPUS_DIR, "corpus-1.js")
+    write_if_changed(piece, base)
+    write_list(os.path.join(CORPUS_DIR, "corpus-1.list"), ["corpus-1.js"])
 
     # Every word of the corpus that could be scanned as an identifier, for the run that keeps
     # all identifiers (only the scanner and the keyword look-up then remain). The regular
@@ -282,7 +291,7 @@ def prepare_inputs(quick):
 
     return {
         "many_dir": many_dir,
-        "corpus": corpus, "corpus_name": name, "corpus_bytes": len(base) * copies,
+        "corpus": corpus, "corpus_name": name, "corpus_bytes": len(base) * copies, "piece": piece,
         "base_bytes": len(base), "copies": copies, "libraries": described,
         "words": words_path, "word_count": len(words), "synthetic": synthetic,
         "string": string_path,
@@ -306,13 +315,15 @@ class Case:
         self.timed_out = False
 
 
-def qvmin_case(key, list_dir, list_name, input_bytes, exclusions=None):
+def qvmin_case(key, list_dir, list_name, input_bytes, exclusions=None, modern=False):
     out_dir = os.path.join(WORK, key)
     out = os.path.join(out_dir, "out.js")
     trans = os.path.join(out_dir, "translation.txt")
     argv = [QVMIN, "/sflfp", list_name, "/ofp", out, "/oktfp", trans]
     if exclusions:
         argv += ["/kelfp", exclusions]
+    if modern:
+        argv += ["/syntax", "modern"]
     return Case(key, argv, list_dir, [out, trans], input_bytes)
 
 
@@ -412,7 +423,10 @@ def settle_exclusions(case, words_path, timeout):
     raise HarnessError("%s: the exclusion list is still rejected" % case.key)
 
 
-def run_rounds(cases, rounds, timeout):
+def run_rounds(cases, rounds, timeout, tied=()):
+    """tied: groups of case keys whose ratios are printed; each group is given the fewest timed
+    runs per slot of its members, so that a case run 10 times in a row (its caches warm) is not
+    set beside one run 3 times."""
     for r in range(rounds + 1):
         label = "warm-up round" if r == 0 else "round %d/%d" % (r, rounds)
         log("  %s" % label)
@@ -427,6 +441,26 @@ def run_rounds(cases, rounds, timeout):
                 case.samples.append(sample)
             else:
                 case.inner = next(n for limit, n in INNER_RUNS if sample[0] < limit)
+        if r == 0:
+            by_key = {case.key: case for case in cases}
+            for group in tied:
+                inner = min(by_key[key].inner for key in group)
+                for key in group:
+                    by_key[key].inner = inner
+
+
+def count_line_feeds(path, timeout):
+    """The line feeds of a minified file that stand between tokens, counted by bench/count_lf.js
+    with acorn's tokenizer: a dict (bytes, tokens, lf_between, lf_total)."""
+    argv = ["node", COUNT_LF, path]
+    try:
+        out = subprocess.run(argv, cwd=BENCH, stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise HarnessError("'%s' timed out after %.0f s" % (" ".join(map(rel, argv)), timeout))
+    if out.returncode != 0:
+        raise HarnessError("'%s' exited with status %d:\n%s" % (
+            " ".join(map(rel, argv)), out.returncode, out.stderr.decode(errors="replace")[-2000:]))
+    return json.loads(out.stdout)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -494,7 +528,8 @@ def report(info, cases, rounds, quick, esbuild_path):
     out("  %-44s %-28s %4s %7s %9s %10s" % ("command", "wall ms (min..max)", "runs", "MB/s", "cpu ms", "peak RSS"))
     rows = [
         ("corpus_scan", "scanner alone (identifiers unchanged)"),
-        ("corpus_full", "qvmin"),
+        ("corpus_full", "qvmin (classic)"),
+        ("corpus_modern", "qvmin /syntax modern"),
         ("corpus_keep", "qvmin, every identifier excluded (%d names)" % info["word_count"]),
         ("corpus_cp", "cp"),
         ("corpus_esbuild", "esbuild --minify-whitespace"),
@@ -528,6 +563,43 @@ def report(info, cases, rounds, quick, esbuild_path):
             es_keep >= TARGET_ESBUILD_SCANNER)
     cmp_row("esbuild / qvmin (full pipeline)", es_full, ">= %g" % TARGET_ESBUILD_FULL, es_full >= TARGET_ESBUILD_FULL)
     out("  %-52s %8.2f   (CPU time, for reference)" % ("esbuild / qvmin (full pipeline), user+sys", es_full_cpu))
+    out("")
+
+    # /syntax modern beside the classic grammar: throughput, memory, output size.
+    modern_ratio = per_round(c["corpus_full"], c["corpus_modern"], lambda q, m: q[0] / m[0])
+    modern_cpu = per_round(c["corpus_full"], c["corpus_modern"], lambda q, m: q[1] / m[1] if m[1] else float("inf"))
+    es_modern = per_round(c["corpus_esbuild"], c["corpus_modern"], lambda e, m: e[0] / m[0])
+    out("/syntax modern beside classic on the corpus (median of the per-round ratios, wall time)")
+    cmp_row("modern throughput / classic throughput", modern_ratio, ">= %.2f" % TARGET_MODERN_THROUGHPUT,
+            modern_ratio >= TARGET_MODERN_THROUGHPUT)
+    out("  %-52s %8.2f   (CPU time, for reference)" % ("modern throughput / classic throughput, user+sys", modern_cpu))
+    cmp_row("esbuild / qvmin /syntax modern", es_modern, "> %g" % TARGET_ESBUILD_MODERN, es_modern > TARGET_ESBUILD_MODERN)
+
+    def rss_mb(key):
+        return med([s[2] for s in c[key].samples]) / MB if c[key].samples else float("nan")
+
+    piece_rss, modern_rss = rss_mb("piece_modern"), rss_mb("corpus_modern")
+    rss_growth = modern_rss / piece_rss
+    out("  peak RSS MB: classic %.1f, modern %.1f on %.2f MB; modern %.1f on one copy (%.2f MB, %s)" % (
+        rss_mb("corpus_full"), modern_rss, corpus_mb, piece_rss, info["base_bytes"] / MB, rel(info["piece"])))
+    cmp_row("modern peak RSS, corpus / one copy", rss_growth, "<= %.2f" % TARGET_MODERN_RSS_GROWTH,
+            rss_growth <= TARGET_MODERN_RSS_GROWTH)
+    out("")
+
+    out("Output size on the corpus (%d bytes)" % info["corpus_bytes"])
+    out("  %-44s %12s %9s" % ("output", "bytes", "of input"))
+    for key, label in (("corpus_full", "qvmin (classic)"), ("corpus_modern", "qvmin /syntax modern"),
+                       ("corpus_esbuild", "esbuild --minify-whitespace"),
+                       ("corpus_esbuild_minify", "esbuild --minify (run once, untimed)")):
+        path = os.path.join(WORK, key, "out.js")
+        size = os.path.getsize(path) if os.path.exists(path) else float("nan")
+        out("  %-44s %12s %8s%%" % (label, num(size, "%d"), num(100.0 * size / info["corpus_bytes"], "%.1f")))
+    lf = info["line_feeds"]
+    lf_share = 100.0 * lf["lf_between"] / lf["bytes"] if lf["bytes"] else float("nan")
+    out("  line feeds of the modern output between tokens (acorn's tokenizer): %d of %d bytes; %d in all"
+        % (lf["lf_between"], lf["bytes"], lf["lf_total"]))
+    cmp_row("kept line feeds, percent of the modern output", lf_share, "< %g" % TARGET_MODERN_LF_SHARE,
+            lf_share < TARGET_MODERN_LF_SHARE)
     out("")
 
     out("Distinct identifiers: 'var idX = idW + 1;' per identifier; start-up = the same with one")
@@ -636,6 +708,9 @@ def main():
     cases["corpus_full"] = qvmin_case("corpus_full", CORPUS_DIR, info["corpus_name"] + ".list", info["corpus_bytes"])
     cases["corpus_keep"] = qvmin_case("corpus_keep", CORPUS_DIR, info["corpus_name"] + ".list", info["corpus_bytes"],
                                       exclusions=info["words"])
+    cases["corpus_modern"] = qvmin_case("corpus_modern", CORPUS_DIR, info["corpus_name"] + ".list",
+                                        info["corpus_bytes"], modern=True)
+    cases["piece_modern"] = qvmin_case("piece_modern", CORPUS_DIR, "corpus-1.list", info["base_bytes"], modern=True)
     cp_out = os.path.join(WORK, "corpus_cp", "copy.js")
     cases["corpus_cp"] = Case("corpus_cp", ["cp", info["corpus"], cp_out], WORK, [cp_out], info["corpus_bytes"])
     es_out = os.path.join(WORK, "corpus_esbuild", "out.js")
@@ -653,7 +728,15 @@ def main():
         info["word_count"] = sum(1 for line in f if line.strip())
 
     log("running %d rounds of %d commands" % (rounds, len(cases)))
-    run_rounds(list(cases.values()), rounds, args.timeout)
+    run_rounds(list(cases.values()), rounds, args.timeout, tied=[("corpus_full", "corpus_modern")])
+
+    # Output sizes beside esbuild's full minification, which is run once and not timed.
+    es_min_out = os.path.join(WORK, "corpus_esbuild_minify", "out.js")
+    es_min = Case("corpus_esbuild_minify", [esbuild, "--minify", info["corpus"], "--outfile=" + es_min_out,
+                                            "--log-level=error"], WORK, [es_min_out], info["corpus_bytes"])
+    if run_once(es_min, args.timeout) is None:
+        log("    %s timed out after %.0f s" % (es_min.key, args.timeout))
+    info["line_feeds"] = count_line_feeds(os.path.join(WORK, "corpus_modern", "out.js"), args.timeout)
 
     text = report(info, cases, rounds, args.quick, esbuild)
     with open(os.path.join(WORK, "report.txt"), "w") as f:
@@ -672,7 +755,7 @@ def main():
             n = f.read().count(b"\n")
         log("note: the run with every identifier excluded still genericized %d names (see %s)" % (n, rel(trans)))
 
-    timed_out = [k for k, v in cases.items() if v.timed_out]
+    timed_out = [k for k, v in cases.items() if v.timed_out] + (["corpus_esbuild_minify"] if es_min.timed_out else [])
     if timed_out:
         log("timed out: %s" % ", ".join(timed_out))
         return 1

@@ -60,6 +60,14 @@ void printUsage(const Platform& platform) {
       "names), keeps the line breaks that a statement may end on, and never genericizes the reserved words and "
       "built-in names of the language.\n",
       "\n",
+      "/env none|browser|node|universal: The names of the environment the output runs in, which are never "
+      "genericized: browser keeps the names of web browsers, node those of Node.js, universal both, none neither.  "
+      "The default is none with /syntax classic and universal with /syntax modern.\n",
+      "\n",
+      "/kqn on|off: Keep quoted names.  With on, an identifier whose text is the whole content of a string literal (or "
+      "of a template without substitutions) anywhere in the source files is never genericized, so that obj['total'] "
+      "and obj.total stay the same property.  The default is off with /syntax classic and on with /syntax modern.\n",
+      "\n",
       "qvmin /sflfp javascriptFileList.txt /ofp pseudoCompiledJavascript.js /oktfp keywordTranslation.txt /syntax "
       "modern\n",
   };

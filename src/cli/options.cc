@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <initializer_list>
 #include <string_view>
 
 namespace qvmin {
@@ -21,6 +22,42 @@ PathSetting* settingFor(std::string_view name, PathSettings& settings) {
   return nullptr;
 }
 
+// The position of the value among the words an option takes, or -1.
+int wordIndex(std::string_view value, std::initializer_list<std::string_view> words) {
+  int index = 0;
+  for (std::string_view word : words) {
+    if (value == word) return index;
+    ++index;
+  }
+  return -1;
+}
+
+// Sets a newer option from its value; false when the value is not one it takes. Options that
+// are not newer ones are left to the caller.
+bool setNewerOption(std::string_view name, std::string_view value, ExtendedSettings& extended, bool& known) {
+  known = true;
+  if (name == "/syntax") {
+    const int index = wordIndex(value, {"classic", "modern"});
+    extended.syntaxGiven = true;
+    extended.given.syntax = index == 1 ? Syntax::kModern : Syntax::kClassic;
+    return index >= 0;
+  }
+  if (name == "/env") {
+    const int index = wordIndex(value, {"none", "browser", "node", "universal"});
+    extended.environmentGiven = true;
+    extended.given.environment = static_cast<Environment>(index < 0 ? 0 : index);
+    return index >= 0;
+  }
+  if (name == "/kqn") {
+    const int index = wordIndex(value, {"off", "on"});
+    extended.keepQuotedNamesGiven = true;
+    extended.given.keepQuotedNames = index == 1;
+    return index >= 0;
+  }
+  known = false;
+  return false;
+}
+
 }  // namespace
 
 ParsedCommandLine parseCommandLine(int argc, const char* const* argv) {
@@ -32,17 +69,15 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv) {
       parsed.outcome = ParseOutcome::kHelp;
       return parsed;
     }
-    if (name == "/syntax") {
-      const std::string_view value = argv[i + 1];
-      if (value == "classic" || value == "modern") {
-        parsed.extended.syntaxGiven = true;
-        parsed.extended.compile.syntax = value == "modern" ? Syntax::kModern : Syntax::kClassic;
-        i += 2;
-        continue;
-      }
+    bool newer = false;
+    if (setNewerOption(name, argv[i + 1], parsed.extended, newer)) {
+      i += 2;
+      continue;
+    }
+    if (newer) {
       parsed.outcome = ParseOutcome::kBadValue;
       parsed.invalidOption = std::move(name);
-      parsed.badValue = value;
+      parsed.badValue = argv[i + 1];
       return parsed;
     }
     PathSetting* setting = settingFor(name, parsed.settings);

@@ -22,10 +22,20 @@ enum class ParseOutcome {
   kBadValue, // a known option with a value it does not take ended parsing
 };
 
-// The newer options, each echoed only when it was given.
+// The newer options, each echoed only when it was given; what is not given follows the syntax.
 struct ExtendedSettings {
   bool syntaxGiven = false;
-  CompileOptions compile;
+  bool environmentGiven = false;
+  bool keepQuotedNamesGiven = false;
+  CompileOptions given;
+
+  CompileOptions resolved() const {
+    CompileOptions options = given;
+    const bool modern = given.syntax == Syntax::kModern;
+    if (!environmentGiven) options.environment = modern ? Environment::kUniversal : Environment::kNone;
+    if (!keepQuotedNamesGiven) options.keepQuotedNames = modern;
+    return options;
+  }
 };
 
 struct ParsedCommandLine {

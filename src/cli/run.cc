@@ -55,8 +55,27 @@ void echoSettings(const Platform& platform, const PathSettings& settings) {
 
 // One line per newer option that was given, after the classic four.
 void echoExtendedSettings(const Platform& platform, const ExtendedSettings& extended) {
-  if (extended.syntaxGiven) {
-    say(platform, "syntax: %s\n", extended.compile.syntax == Syntax::kModern ? "modern" : "classic");
+  const CompileOptions& given = extended.given;
+  if (extended.syntaxGiven) say(platform, "syntax: %s\n", given.syntax == Syntax::kModern ? "modern" : "classic");
+  if (extended.environmentGiven) {
+    static constexpr const char* kNames[] = {"none", "browser", "node", "universal"};
+    say(platform, "environment: %s\n", kNames[static_cast<int>(given.environment)]);
+  }
+  if (extended.keepQuotedNamesGiven) say(platform, "keepQuotedNames: %s\n", given.keepQuotedNames ? "on" : "off");
+}
+
+// The names that the run keeps besides the built-in keywords and the exclusion list: the
+// language's own with the modern grammar, and those of the chosen environment. A listed name
+// may repeat one of them.
+void addKeptNames(KeywordTable& keywords, const CompileOptions& options) {
+  if (options.syntax == Syntax::kModern) addCuratedNames(keywords, CuratedList::kJavascript);
+  const Environment environment = options.environment;
+  if (environment != Environment::kNone) addCuratedNames(keywords, CuratedList::kCommon);
+  if (environment == Environment::kBrowser || environment == Environment::kUniversal) {
+    addCuratedNames(keywords, CuratedList::kBrowser);
+  }
+  if (environment == Environment::kNode || environment == Environment::kUniversal) {
+    addCuratedNames(keywords, CuratedList::kNode);
   }
 }
 
@@ -73,11 +92,11 @@ bool runPhases(const Platform& platform, RunData& run) {
     return true;
   }
   KeywordTable& keywords = run.keywordTable;
-  // The modern grammar keeps the language's own words; a listed name may repeat one of them.
-  if (run.extended.compile.syntax == Syntax::kModern) addCuratedNames(keywords, CuratedList::kJavascript);
+  const CompileOptions options = run.extended.resolved();
+  addKeptNames(keywords, options);
   RunFiles files{settings.sourceFilesListFilePath, settings.keywordExclusionListFilePath, settings.outputFilePath,
                  settings.outputKeywordTranslationFilePath, run.sourceFiles};
-  if (pseudoCompile(platform, files, keywords, run.extended.compile)) {
+  if (pseudoCompile(platform, files, keywords, options)) {
     say(platform, "\n");
     say(platform, "Pseudo-Compilation Aborted!\n");
     return true;

@@ -11,8 +11,15 @@ enum class Syntax : std::uint8_t {
   kModern,   // the whole lexical grammar of current JavaScript
 };
 
+// The names of an environment that are kept as they are.
+enum class Environment : std::uint8_t { kNone, kBrowser, kNode, kUniversal };
+
 struct CompileOptions {
   Syntax syntax = Syntax::kClassic;
+  Environment environment = Environment::kNone;
+  // An identifier that is also the whole text of a string literal somewhere in the sources is
+  // kept, so that obj['total'] and obj.total stay one property.
+  bool keepQuotedNames = false;
 };
 
 }  // namespace qvmin

@@ -440,6 +440,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
               out.put(static_cast<char>(byte));
               quote = static_cast<char>(byte);
               mode = ModernMode::kString;
+              literalText.clear();
               ++p;
               continue;
             case CodeByte::kBackquote:
@@ -447,6 +448,8 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
               writer.begin(TokenClass::kTemplate, "`");
               out.put('`');
               mode = ModernMode::kTemplate;
+              literalText.clear();
+              templateIsWhole = true;
               ++p;
               continue;
             case CodeByte::kHash:
@@ -579,6 +582,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
                 case '}':
                   if (closesSubstitution) {
                     // The substitution ends; the template's text goes on.
+                    templateIsWhole = false;
                     brackets.pop_back();
                     writer.begin(TokenClass::kTemplate, "}");
                     out.put('}');
@@ -637,6 +641,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
         const auto q = static_cast<unsigned char>(quote);
         const unsigned char* stop = findAnyOf(p, end, q, '\\', '\n', '\r');
         out.append(bytesOf(p, stop));
+        if (strings.onString != nullptr) literalText.append(bytesOf(p, stop));
         if (stop != p) stringEndsInCrContinuation = false;
         p = stop;
         if (p == end) continue;
@@ -647,11 +652,13 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
           if (size == 2 && p[1] == '\r' && end - p >= 3 && p[2] == '\n') size = 3;
           // A backslash last in the file escapes nothing: doubled, it cannot escape what follows.
           out.append(size == 1 ? std::string_view("\\\\") : bytesOf(p, p + size));
+          if (strings.onString != nullptr) literalText.append(bytesOf(p, p + size));
           stringEndsInCrContinuation = size == 2 && p[1] == '\r';
           p += size;
           continue;
         }
         mode = ModernMode::kCode;
+        if (strings.onString != nullptr) strings.onString(strings.context, literalText);
         if (*p == q) {
           out.put(quote);
           ++p;
@@ -668,6 +675,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
       case ModernMode::kTemplate: {
         const unsigned char* stop = findAnyOf(p, end, '`', '\\', '$', '$');
         out.append(bytesOf(p, stop));
+        if (strings.onString != nullptr) literalText.append(bytesOf(p, stop));
         p = stop;
         if (p == end) continue;
         if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
@@ -675,14 +683,17 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
           out.put('`');
           ++p;
           mode = ModernMode::kCode;
+          if (templateIsWhole && strings.onString != nullptr) strings.onString(strings.context, literalText);
           writer.end(TokenClass::kTemplate);
           afterToken(false);
         } else if (*p == '\\') {
           const std::size_t size = end - p >= 2 ? 2 : 1;
           out.append(size == 1 ? std::string_view("\\\\") : bytesOf(p, p + size));
+          if (strings.onString != nullptr) literalText.append(bytesOf(p, p + size));
           p += size;
         } else if (end - p >= 2 && p[1] == '{') {
           out.append("${");
+          templateIsWhole = false;
           p += 2;
           brackets.push_back(OpenBracket::kSubstitution);
           mode = ModernMode::kCode;
@@ -691,6 +702,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
           lastBraceIsExpression = true;
         } else {
           out.put('$');
+          if (strings.onString != nullptr) literalText.push_back('$');
           ++p;
         }
         continue;
@@ -869,6 +881,7 @@ bool ModernScanner::endOfFile() {
       writer.endLine();
       return true;
     case ModernMode::kString:
+      if (strings.onString != nullptr) strings.onString(strings.context, literalText);
       writer.end(TokenClass::kString);
       endUnterminatedString();
       break;
@@ -881,6 +894,7 @@ bool ModernScanner::endOfFile() {
       writer.end(TokenClass::kRegex);
       break;
     case ModernMode::kTemplate:
+      if (templateIsWhole && strings.onString != nullptr) strings.onString(strings.context, literalText);
       out.put('`');
       writer.end(TokenClass::kTemplate);
       break;

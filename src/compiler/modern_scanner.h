@@ -14,6 +14,7 @@
 
 #include "compiler/genericizer.h"
 #include "compiler/output_buffer.h"
+#include "compiler/quoted_names.h"
 #include "compiler/scanner.h"
 #include "compiler/token_writer.h"
 
@@ -64,6 +65,8 @@ struct ModernScanner {
   // Told of every token as it is written: what it is and where it began (the file, counted
   // from 0, and the byte offset in it).
   TokenObserver observer;
+  // Given the content of every string literal and whole template, when set.
+  StringSink strings;
 
   ModernTokenWriter writer;
   Genericizer* genericizer;
@@ -85,6 +88,8 @@ struct ModernScanner {
   std::uint32_t fileIndex = 0;
   std::uint64_t fileOffset = 0;     // bytes of the current file consumed before `carry`
   std::vector<OpenBracket> brackets;
+  std::string literalText;          // what a string or template holds so far, for `strings`
+  bool templateIsWhole = false;     // the template being read has no substitution so far
   std::string carry;                // the unfinished end of the last bytes, scanned again with the next
   std::string decoded;              // an identifier's text with its escapes decoded
   std::string stoppedIdentifier;

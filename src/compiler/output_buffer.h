@@ -18,6 +18,7 @@ class OutputBuffer {
  public:
   static constexpr std::size_t kDefaultCapacity = 256 * 1024;
 
+  // With a negative descriptor the bytes are dropped: for a pass that only reads the sources.
   OutputBuffer(const Platform& platform, int fd, std::size_t capacity = kDefaultCapacity);
   OutputBuffer(const OutputBuffer&) = delete;
   OutputBuffer& operator=(const OutputBuffer&) = delete;

@@ -5,6 +5,7 @@
 #include "compiler/genericizer.h"
 #include "compiler/modern_scanner.h"
 #include "compiler/output_buffer.h"
+#include "compiler/quoted_names.h"
 #include "compiler/scanner.h"
 #include "compiler/translation_file.h"
 #include "platform/console.h"
@@ -23,7 +24,7 @@ void report(const Platform& platform, const char* what, const std::string& path)
 // One call of pseudoCompile.
 class Compilation {
  public:
-  Compilation(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable,
+  Compilation(const Platform& platform, const RunFiles& files, KeywordTable& keywordTable,
               const CompileOptions& options)
       : platform_(platform), files_(files), keywordTable_(keywordTable), options_(options) {}
 
@@ -44,10 +45,11 @@ class Compilation {
       return true;
     }
 
+    auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
+    if (options_.keepQuotedNames && !collectQuotedNames(block.get())) return failureExit(output, translation);
     Genericizer genericizer(keywordTable_, platform_);
     setUpGenericizer(genericizer);
     OutputBuffer out(platform_, output.fd());
-    auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
     if (options_.syntax == Syntax::kModern) {
       ModernScanner scanner(out, &genericizer);
       if (!compileFiles(scanner, out, block.get())) return failureExit(output, translation);
@@ -70,6 +72,25 @@ class Compilation {
   }
 
  private:
+  // A first pass over the sources that only reads their string literals: every name a string
+  // holds is kept before the first generic name is drawn. False after reporting a failure.
+  bool collectQuotedNames(char* block) {
+    OutputBuffer discard(platform_, -1);
+    QuotedNameCollector collector(keywordTable_);
+    const IdentifierRewriter keep{nullptr, [](void*, std::string_view identifier, std::string_view* text) {
+                                    *text = identifier;
+                                    return true;
+                                  }};
+    if (options_.syntax == Syntax::kModern) {
+      ModernScanner scanner(discard, keep);
+      scanner.strings = collector.sink();
+      return compileFiles(scanner, discard, block);
+    }
+    Scanner scanner(discard, keep);
+    scanner.strings = collector.sink();
+    return compileFiles(scanner, discard, block);
+  }
+
   // Scans every source file in list order; false after reporting a failure.
   template <typename AnyScanner>
   bool compileFiles(AnyScanner& scanner, OutputBuffer& out, char* block) {
@@ -142,13 +163,13 @@ class Compilation {
 
   const Platform& platform_;
   const RunFiles& files_;
-  const KeywordTable& keywordTable_;
+  KeywordTable& keywordTable_;
   const CompileOptions& options_;
 };
 
 }  // namespace
 
-bool pseudoCompile(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable,
+bool pseudoCompile(const Platform& platform, const RunFiles& files, KeywordTable& keywordTable,
                    const CompileOptions& options) {
   return Compilation(platform, files, keywordTable, options).run();
 }

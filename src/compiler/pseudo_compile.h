@@ -10,7 +10,8 @@
 namespace qvmin {
 
 // True on failure, after reporting it.
-bool pseudoCompile(const Platform& platform, const RunFiles& files, const KeywordTable& keywordTable,
+// With keepQuotedNames, the names that string literals hold are added to keywordTable first.
+bool pseudoCompile(const Platform& platform, const RunFiles& files, KeywordTable& keywordTable,
                    const CompileOptions& options = {});
 
 }  // namespace qvmin

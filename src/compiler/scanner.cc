@@ -109,6 +109,7 @@ bool Scanner::endIdentifier() {
 void Scanner::endString(char closingQuote) {
   mode = ScanMode::kBetweenTokens;
   lastTokenWasWord = false;
+  if (strings.onString != nullptr) strings.onString(strings.context, std::string_view(token).substr(1));
   if (closingQuote != 0) token.push_back(closingQuote);
   out.append(token);
   forgetOperators();

@@ -9,6 +9,7 @@
 
 #include "compiler/genericizer.h"
 #include "compiler/output_buffer.h"
+#include "compiler/quoted_names.h"
 
 namespace qvmin {
 
@@ -59,6 +60,7 @@ struct Scanner {
   OutputBuffer& out;
   Genericizer* genericizer;
   IdentifierRewriter rewriter;
+  StringSink strings;  // given the content of every string literal, when set
   ScanMode mode = ScanMode::kBetweenTokens;
   bool pendingWhitespace = false;  // whitespace, a comment or a file boundary since the last token
   bool lastTokenWasWord = false;   // the last token written was an identifier or a number

@@ -49,7 +49,14 @@ std::string usage() {
       "default) knows comments, quoted strings, decimal and hexadecimal numbers, identifiers and operator characters.  "
       "modern reads all of current JavaScript (regular expression and template literals, every number and identifier "
       "form, private names), keeps the line breaks that a statement may end on, and never genericizes the reserved "
-      "words and built-in names of the language.\n\nqvmin /sflfp javascriptFileList.txt /ofp "
+      "words and built-in names of the language.\n\n"
+      "/env none|browser|node|universal: The names of the environment the output runs in, which are never "
+      "genericized: browser keeps the names of web browsers, node those of Node.js, universal both, none neither.  "
+      "The default is none with /syntax classic and universal with /syntax modern.\n\n"
+      "/kqn on|off: Keep quoted names.  With on, an identifier whose text is the whole content of a string literal (or "
+      "of a template without substitutions) anywhere in the source files is never genericized, so that obj['total'] "
+      "and obj.total stay the same property.  The default is off with /syntax classic and on with /syntax modern.\n\n"
+      "qvmin /sflfp javascriptFileList.txt /ofp "
       "pseudoCompiledJavascript.js /oktfp keywordTranslation.txt /syntax modern\n";
   return text;
 }
@@ -129,6 +136,13 @@ const CommandLineCase kNewerOptions[] = {
      {"/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/syntax", "modern"},
      {{"l", "a.js\n"}, {"a.js", "x = /a b/g\n"}},
      echo("l", "", "o", "t") + "syntax: modern\n" + pseudoCompiled(1),
+     0},
+    {"UnknownEnvironment", {"/env", "deno", "/sflfp", "l"}, {}, badValue("/env", "deno"), 1},
+    {"UnknownQuotedNamesSwitch", {"/KQN", "yes"}, {}, badValue("/kqn", "yes"), 1},
+    {"NewerOptionsEchoedInTheirOrder",
+     {"/kqn", "off", "/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/env", "node", "/syntax", "modern"},
+     {{"l", "a.js\n"}, {"a.js", "let x = 'x'"}},
+     echo("l", "", "o", "t") + "syntax: modern\nenvironment: node\nkeepQuotedNames: off\n" + pseudoCompiled(1),
      0},
     {"ClassicEchoedWhenGiven",
      {"/syntax", "modern", "/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/Syntax", "classic"},

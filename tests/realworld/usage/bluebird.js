@@ -1,4 +1,7 @@
 // Bluebird: collection helpers, props, promisification, filtered catch and timers.
+// Bluebird's inherits() copies each parent method to a name built at run time
+// (this[propertyName + "$"]), read back as this._init$(...), so keep/bluebird.txt keeps the two
+// such pairs the build calls.
 (async function () {
   var B = Promise.noConflict();
   console.log(typeof B.map, B === Promise);

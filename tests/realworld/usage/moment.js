@@ -1,7 +1,8 @@
 // Moment: parsing, formatting, arithmetic, durations and relative time, all in UTC.
 // Moment stores each locale setting under '_' + its name (this['_' + key] = value, read back as
 // this._months) and looks long date formats up by tokens cut out of format strings ('L LT'), so
-// keep/moment.txt keeps those setting names, their '_' forms and the six format tokens.
+// keep/moment.txt keeps those setting names (abbr and parentLocale among them), their '_' forms
+// and the six format tokens.
 (function () {
   var m = moment.utc('2024-02-29T13:45:30Z');
   console.log(m.format('YYYY-MM-DD HH:mm:ss dddd'), m.format('[Q]Q wo gggg X'));

@@ -1,4 +1,6 @@
 // validator: string checks and sanitizers, with locales and options.
+// isDate() stores date parts under a letter cut out of the format (dateObj[formatWord.charAt(0)])
+// and reads them back as dateObj.y, dateObj.m and dateObj.d, so keep/validator.txt keeps y, m, d.
 (function () {
   var v = validator;
   console.log(v.isEmail('foo@bar.com'), v.isEmail('foo@bar'), v.isEmail('"a b"@x.org', { allow_display_name: false }));

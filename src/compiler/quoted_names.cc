@@ -1,0 +1,123 @@
+#include "compiler/quoted_names.h"
+
+namespace qvmin {
+namespace {
+
+bool isHex(char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
+unsigned hexValue(char c) { return c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10); }
+
+void appendCodePoint(std::string& out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// Reads `count` hex digits at raw[i]; false when they are not all there.
+bool readHex(std::string_view raw, std::size_t i, std::size_t count, std::uint32_t& value) {
+  if (raw.size() - i < count) return false;
+  value = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (!isHex(raw[i + k])) return false;
+    value = (value << 4) | hexValue(raw[i + k]);
+  }
+  return true;
+}
+
+}  // namespace
+
+void decodeStringContent(std::string_view raw, std::string& decoded) {
+  decoded.clear();
+  for (std::size_t i = 0; i < raw.size();) {
+    const char c = raw[i];
+    if (c != '\\' || i + 1 == raw.size()) {
+      decoded.push_back(c);
+      ++i;
+      continue;
+    }
+    const char e = raw[i + 1];
+    i += 2;
+    std::uint32_t value = 0;
+    switch (e) {
+      case 'n': decoded.push_back('\n'); break;
+      case 't': decoded.push_back('\t'); break;
+      case 'r': decoded.push_back('\r'); break;
+      case 'b': decoded.push_back('\b'); break;
+      case 'f': decoded.push_back('\f'); break;
+      case 'v': decoded.push_back('\v'); break;
+      case '0': decoded.push_back('\0'); break;
+      case '\r':
+        if (i < raw.size() && raw[i] == '\n') ++i;  // a line continuation adds nothing
+        break;
+      case '\n':
+        break;
+      case 'x':
+        if (readHex(raw, i, 2, value)) {
+          appendCodePoint(decoded, value);
+          i += 2;
+        } else {
+          decoded.push_back('x');
+        }
+        break;
+      case 'u':
+        if (i < raw.size() && raw[i] == '{') {
+          const std::size_t close = raw.find('}', i);
+          bool ok = close != std::string_view::npos && close > i + 1 && close - i <= 7;
+          for (std::size_t k = i + 1; ok && k < close; ++k) ok = isHex(raw[k]);
+          if (ok) {
+            readHex(raw, i + 1, close - i - 1, value);
+            ok = value <= 0x10FFFF;
+          }
+          if (ok) {
+            appendCodePoint(decoded, value);
+            i = close + 1;
+          } else {
+            decoded.push_back('u');
+          }
+        } else if (readHex(raw, i, 4, value)) {
+          appendCodePoint(decoded, value);
+          i += 4;
+        } else {
+          decoded.push_back('u');
+        }
+        break;
+      default:
+        decoded.push_back(e);  // \' \" \\ and any other character stand for themselves
+        break;
+    }
+  }
+}
+
+bool couldBeIdentifier(std::string_view text) {
+  if (text.empty() || (text[0] >= '0' && text[0] <= '9')) return false;
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    const bool part = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '$' ||
+                      b == '_' || b >= 0x80;
+    if (!part) return false;
+  }
+  return true;
+}
+
+void QuotedNameCollector::collect(void* context, std::string_view rawContent) {
+  auto& collector = *static_cast<QuotedNameCollector*>(context);
+  std::string_view text = rawContent;
+  if (rawContent.find('\\') != std::string_view::npos) {
+    decodeStringContent(rawContent, collector.decoded);
+    text = collector.decoded;
+  }
+  if (couldBeIdentifier(text) && collector.kept.emplace(text).second) ++collector.added;
+}
+
+}  // namespace qvmin

@@ -75,7 +75,8 @@ TARGET_150K_RSS_MB = 40.0      # MB, below
 TARGET_150K_PER_ID_RATIO = 1.5  # net time per identifier at 150,000 vs 10,000, at most
 TARGET_1M_WALL = 1.5           # seconds, below (four-letter names)
 TARGET_1M_RSS_MB = 150.0       # MB, below
-TARGET_MODERN_THROUGHPUT = 0.80  # /syntax modern throughput / classic throughput, at least
+TARGET_MODERN_THROUGHPUT = 0.80  # /syntax modern /kqn off throughput / classic throughput, at least
+TARGET_KQN_THROUGHPUT = 0.60     # /syntax modern (quoted names kept) throughput / classic throughput, at least
 TARGET_ESBUILD_MODERN = 10.0   # esbuild time / qvmin /syntax modern time, above
 TARGET_MODERN_RSS_GROWTH = 1.10  # modern peak RSS on the corpus / on one copy of it, at most
 TARGET_MODERN_LF_SHARE = 2.0   # percent of the modern output that is line feeds between tokens, below
@@ -315,7 +316,7 @@ class Case:
         self.timed_out = False
 
 
-def qvmin_case(key, list_dir, list_name, input_bytes, exclusions=None, modern=False):
+def qvmin_case(key, list_dir, list_name, input_bytes, exclusions=None, modern=False, extra=()):
     out_dir = os.path.join(WORK, key)
     out = os.path.join(out_dir, "out.js")
     trans = os.path.join(out_dir, "translation.txt")
@@ -324,7 +325,24 @@ def qvmin_case(key, list_dir, list_name, input_bytes, exclusions=None, modern=Fa
         argv += ["/kelfp", exclusions]
     if modern:
         argv += ["/syntax", "modern"]
+    argv += list(extra)
     return Case(key, argv, list_dir, [out, trans], input_bytes)
+
+
+def count_kept_names(info, timeout):
+    """Translation file lines of modern runs with neither /env nor /kqn, with /env universal, and with
+    both (the corpus_modern and corpus_modern_kqn outputs): the differences are the names each keeps."""
+    def lines(key):
+        path = os.path.join(WORK, key, "translation.txt")
+        if not os.path.exists(path):
+            return float("nan")
+        with open(path, "rb") as f:
+            return sum(1 for _ in f)
+    bare = qvmin_case("corpus_modern_bare", CORPUS_DIR, info["corpus_name"] + ".list", info["corpus_bytes"],
+                      modern=True, extra=("/env", "none", "/kqn", "off"))
+    if run_once(bare, timeout) is None:
+        log("    %s timed out after %.0f s" % (bare.key, timeout))
+    return {"none": lines("corpus_modern_bare"), "env": lines("corpus_modern"), "both": lines("corpus_modern_kqn")}
 
 
 def run_once(case, timeout, rss=False):
@@ -529,7 +547,8 @@ def report(info, cases, rounds, quick, esbuild_path):
     rows = [
         ("corpus_scan", "scanner alone (identifiers unchanged)"),
         ("corpus_full", "qvmin (classic)"),
-        ("corpus_modern", "qvmin /syntax modern"),
+        ("corpus_modern", "qvmin /syntax modern /kqn off"),
+        ("corpus_modern_kqn", "qvmin /syntax modern (/kqn on)"),
         ("corpus_keep", "qvmin, every identifier excluded (%d names)" % info["word_count"]),
         ("corpus_cp", "cp"),
         ("corpus_esbuild", "esbuild --minify-whitespace"),
@@ -574,6 +593,14 @@ def report(info, cases, rounds, quick, esbuild_path):
             modern_ratio >= TARGET_MODERN_THROUGHPUT)
     out("  %-52s %8.2f   (CPU time, for reference)" % ("modern throughput / classic throughput, user+sys", modern_cpu))
     cmp_row("esbuild / qvmin /syntax modern", es_modern, "> %g" % TARGET_ESBUILD_MODERN, es_modern > TARGET_ESBUILD_MODERN)
+    kqn_ratio = per_round(c["corpus_full"], c["corpus_modern_kqn"], lambda q, m: q[0] / m[0])
+    cmp_row("modern with quoted names kept / classic throughput", kqn_ratio, ">= %.2f" % TARGET_KQN_THROUGHPUT,
+            kqn_ratio >= TARGET_KQN_THROUGHPUT)
+    kept = info["kept_names"]
+    out("  names the modern run keeps on the corpus: %s by /env universal, %s more by /kqn on "
+        "(translation file lines: %s with neither, %s with /env, %s with both)" % (
+            num(kept["none"] - kept["env"], "%d"), num(kept["env"] - kept["both"], "%d"),
+            num(kept["none"], "%d"), num(kept["env"], "%d"), num(kept["both"], "%d")))
 
     def rss_mb(key):
         return med([s[2] for s in c[key].samples]) / MB if c[key].samples else float("nan")
@@ -709,7 +736,9 @@ def main():
     cases["corpus_keep"] = qvmin_case("corpus_keep", CORPUS_DIR, info["corpus_name"] + ".list", info["corpus_bytes"],
                                       exclusions=info["words"])
     cases["corpus_modern"] = qvmin_case("corpus_modern", CORPUS_DIR, info["corpus_name"] + ".list",
-                                        info["corpus_bytes"], modern=True)
+                                        info["corpus_bytes"], modern=True, extra=("/kqn", "off"))
+    cases["corpus_modern_kqn"] = qvmin_case("corpus_modern_kqn", CORPUS_DIR, info["corpus_name"] + ".list",
+                                            info["corpus_bytes"], modern=True)
     cases["piece_modern"] = qvmin_case("piece_modern", CORPUS_DIR, "corpus-1.list", info["base_bytes"], modern=True)
     cp_out = os.path.join(WORK, "corpus_cp", "copy.js")
     cases["corpus_cp"] = Case("corpus_cp", ["cp", info["corpus"], cp_out], WORK, [cp_out], info["corpus_bytes"])
@@ -728,7 +757,8 @@ def main():
         info["word_count"] = sum(1 for line in f if line.strip())
 
     log("running %d rounds of %d commands" % (rounds, len(cases)))
-    run_rounds(list(cases.values()), rounds, args.timeout, tied=[("corpus_full", "corpus_modern")])
+    run_rounds(list(cases.values()), rounds, args.timeout,
+               tied=[("corpus_full", "corpus_modern", "corpus_modern_kqn")])
 
     # Output sizes beside esbuild's full minification, which is run once and not timed.
     es_min_out = os.path.join(WORK, "corpus_esbuild_minify", "out.js")
@@ -737,6 +767,7 @@ def main():
     if run_once(es_min, args.timeout) is None:
         log("    %s timed out after %.0f s" % (es_min.key, args.timeout))
     info["line_feeds"] = count_line_feeds(os.path.join(WORK, "corpus_modern", "out.js"), args.timeout)
+    info["kept_names"] = count_kept_names(info, args.timeout)
 
     text = report(info, cases, rounds, args.quick, esbuild)
     with open(os.path.join(WORK, "report.txt"), "w") as f:

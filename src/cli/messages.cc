@@ -68,8 +68,8 @@ void printUsage(const Platform& platform) {
       "of a template without substitutions) anywhere in the source files is never genericized, so that obj['total'] "
       "and obj.total stay the same property.  The default is off with /syntax classic and on with /syntax modern.\n",
       "\n",
-      "qvmin /sflfp javascriptFileList.txt /ofp pseudoCompiledJavascript.js /oktfp keywordTranslation.txt /syntax "
-      "modern\n",
+      ("qvmin /sflfp javascriptFileList.txt /ofp pseudoCompiledJavascript.js /oktfp keywordTranslation.txt /syntax "
+       "modern\n"),
   };
   for (const char* piece : kPieces) say(platform, "%s", piece);
   for (const char* piece : kNewerPieces) say(platform, "%s", piece);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <type_traits>
 
 #include "compiler/byte_skips.h"
 #include "compiler/punctuators.h"
@@ -320,15 +321,42 @@ constexpr CharacterClass kRegexClassStops = detail::makeClass("]\\\n\r\xE2");
   return escaped && text == key ? raw : text;
 }
 
-std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const unsigned char* const end, bool last,
-                                     bool& stopped) {
+namespace {
+
+// Stand-ins for the writer and the output in a pass that only reads: every call compiles away.
+struct NoWriter {
+  void begin(TokenClass, std::string_view) {}
+  void end(TokenClass, std::string_view = {}, bool = false) {}
+  void write(TokenClass, std::string_view) {}
+  void separate(bool) {}
+  void endLine(char = '\n') {}
+};
+struct NoOutput {
+  void append(std::string_view) {}
+  void put(char) {}
+};
+
+}  // namespace
+
+std::size_t ModernScanner::scanChunk(const unsigned char* begin, const unsigned char* end, bool last, bool& stopped) {
+  if (readsOnly) {
+    NoWriter noWriter;
+    NoOutput noOutput;
+    return scanChunkWith(noWriter, noOutput, begin, end, last, stopped);
+  }
+  return scanChunkWith(writer, writer.out, begin, end, last, stopped);
+}
+
+template <typename Writer, typename Output>
+std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsigned char* const begin,
+                                         const unsigned char* const end, bool last, bool& stopped) {
+  constexpr bool kWrites = !std::is_same_v<Writer, NoWriter>;
   const unsigned char* p = begin;
-  OutputBuffer& out = writer.out;
   auto bytesOf = [](const unsigned char* from, const unsigned char* to) {
     return std::string_view(reinterpret_cast<const char*>(from), static_cast<std::size_t>(to - from));
   };
   auto markToken = [&](const unsigned char* at, TokenClass cls) {
-    if (observer.onToken != nullptr) {
+    if (kWrites && observer.onToken != nullptr) {
       observer.onToken(observer.context, cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin));
     }
   };
@@ -336,9 +364,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
   // set what else they know afterwards.
   auto afterToken = [&](bool slashBeginsRegex) {
     regexAllowed = slashBeginsRegex;
-    lastEndsOperand = !slashBeginsRegex;
     lineTerminatorSinceToken = false;
-    tokenSeenInFile = true;
     afterDot = lastWordOpensControl = lastWordWasFor = lastBraceIsExpression = lastWordLineSensitive = false;
   };
   // A line terminator (LF, CR, LS, PS) in the copying modes: how long it is at p, 0 if none,
@@ -400,7 +426,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
               const unsigned char* wordEnd = identifierEnd(p, end, last, escaped);
               if (wordEnd == nullptr) return static_cast<std::size_t>(p - begin);
               const std::string_view raw = bytesOf(p, wordEnd);
-              const std::optional<std::string_view> named = textFor(raw, escaped);
+              const std::optional<std::string_view> named = kWrites ? textFor(raw, escaped) : raw;
               if (!named) {
                 stopped = true;
                 return static_cast<std::size_t>(p - begin);
@@ -453,7 +479,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
               ++p;
               continue;
             case CodeByte::kHash:
-              if (!tokenSeenInFile && fileOffset + static_cast<std::uint64_t>(p - begin) == 0) {
+              if (fileOffset + static_cast<std::uint64_t>(p - begin) == 0) {
                 if (end - p < 2 && !last) return 0;
                 if (end - p >= 2 && p[1] == '!') {
                   mode = firstFile ? ModernMode::kHashbangLine : ModernMode::kLineComment;
@@ -488,7 +514,8 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
                 bool escaped = false;
                 const unsigned char* wordEnd = identifierEnd(p + 1, end, last, escaped);
                 if (wordEnd == nullptr) return static_cast<std::size_t>(p - begin);
-                const std::optional<std::string_view> named = textFor(bytesOf(p + 1, wordEnd), escaped);
+                const std::optional<std::string_view> named =
+                    kWrites ? textFor(bytesOf(p + 1, wordEnd), escaped) : bytesOf(p + 1, wordEnd);
                 if (!named) {
                   stopped = true;
                   return static_cast<std::size_t>(p - begin);
@@ -546,7 +573,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
                 p += 4;
                 continue;
               }
-              if (byte == '-' && (lineTerminatorSinceToken || !tokenSeenInFile) && end - p >= 3 && p[1] == '-' &&
+              if (byte == '-' && lineTerminatorSinceToken && end - p >= 3 && p[1] == '-' &&
                   p[2] == '>') {
                 mode = ModernMode::kLineComment;
                 writer.separate(false);
@@ -610,7 +637,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* const begin, const uns
                 case '-':
                   if (size == 2 && text[1] == byte) {
                     // Postfix after an operand on the same line, else prefix.
-                    slashBeginsRegex = !(lastEndsOperand && !lineTerminatorSinceToken);
+                    slashBeginsRegex = regexAllowed || lineTerminatorSinceToken;
                   }
                   break;
                 case '=':
@@ -900,7 +927,6 @@ bool ModernScanner::endOfFile() {
       break;
   }
   regexAllowed = false;
-  lastEndsOperand = true;
   afterDot = lastWordOpensControl = lastWordWasFor = lastBraceIsExpression = lastWordLineSensitive = false;
   return closeSubstitutions();
 }
@@ -937,7 +963,6 @@ bool ModernScanner::closeSubstitutions() {
     out.append(text);
     writer.end(cls, substitution ? std::string_view{} : text);
     regexAllowed = open == OpenBracket::kControlParenthesis || open == OpenBracket::kBlockBrace;
-    lastEndsOperand = !regexAllowed;
     afterDot = lastWordOpensControl = lastWordWasFor = lastBraceIsExpression = lastWordLineSensitive = false;
   }
   return true;
@@ -948,7 +973,6 @@ void ModernScanner::crossFileBoundary() {
   writer.separate(true);
   lineTerminatorSinceToken = true;
   firstFile = false;
-  tokenSeenInFile = false;
   ++fileIndex;
   fileOffset = 0;
 }

@@ -67,6 +67,8 @@ struct ModernScanner {
   TokenObserver observer;
   // Given the content of every string literal and whole template, when set.
   StringSink strings;
+  // A pass that only reads the sources (for `strings`): nothing is written, no name is drawn.
+  bool readsOnly = false;
 
   ModernTokenWriter writer;
   Genericizer* genericizer;
@@ -77,13 +79,11 @@ struct ModernScanner {
   bool stringEndsInCrContinuation = false;  // what was copied of it ends in a backslash and a CR
   bool regexAllowed = true;         // a slash now begins a regular expression
   bool afterDot = false;            // the last token was . or ?.: a word now is a property name
-  bool lastEndsOperand = false;     // the last token may end an operand: ++ or -- after it is postfix
   bool lastWordOpensControl = false;  // the last token was if, while, for, with, or await after for
   bool lastWordWasFor = false;
   bool lastWordLineSensitive = false;  // return, yield and the like: a line break after them may end the statement
   bool lastBraceIsExpression = false;  // a { now would open an object literal
-  bool lineTerminatorSinceToken = false;
-  bool tokenSeenInFile = false;
+  bool lineTerminatorSinceToken = true;  // also at the start of a file: --> there is a comment
   bool firstFile = true;
   std::uint32_t fileIndex = 0;
   std::uint64_t fileOffset = 0;     // bytes of the current file consumed before `carry`
@@ -98,6 +98,9 @@ struct ModernScanner {
   // Scans [begin, end); returns how much was consumed. Unless `last`, a token that may go on
   // past `end` is left unconsumed. Sets `stopped` when no generic name was left.
   std::size_t scanChunk(const unsigned char* begin, const unsigned char* end, bool last, bool& stopped);
+  template <typename Writer, typename Output>
+  std::size_t scanChunkWith(Writer& writer, Output& out, const unsigned char* begin, const unsigned char* end,
+                            bool last, bool& stopped);
   std::optional<std::string_view> textFor(std::string_view raw, bool escaped);
   bool closeSubstitutions();
   void endUnterminatedString();

@@ -83,6 +83,7 @@ class Compilation {
                                   }};
     if (options_.syntax == Syntax::kModern) {
       ModernScanner scanner(discard, keep);
+      scanner.readsOnly = true;
       scanner.strings = collector.sink();
       return compileFiles(scanner, discard, block);
     }

@@ -72,7 +72,7 @@ void ModernTokenWriter::beginAfterLineBreak(TokenClass next, std::string_view he
 // and --> first on a line, which is a comment.
 bool ModernTokenWriter::punctuatorsWouldFuse(TokenClass next, std::string_view head) const {
   const char first = head.empty() ? 0 : head.front();
-  return wouldFuse(operatorBeforeLast, lastOperator, first) ||
+  return wouldFuse(operatorBeforeLast, lastOperator, first) || (signAfterExponentMark && first >= '0' && first <= '9') ||
          (lastOperator == '.' && ((first >= '0' && first <= '9') || first == '.')) ||
          (next == TokenClass::kPunctuator && wouldLengthen(head)) ||
          (lastPunctuatorAtLineStart && std::string_view(lastPunctuator, lastPunctuatorSize) == "--" && first == '>');

@@ -52,7 +52,8 @@ struct ModernTokenWriter {
   [[gnu::always_inline]] void begin(TokenClass next, std::string_view head) {
     const unsigned char first = head.empty() ? 0 : static_cast<unsigned char>(head.front());
     if (!pendingSeparator) {
-      if (wordsWouldJoin(first)) writeSpace();
+      // #! first in the output would read as a hashbang line.
+      if (wordsWouldJoin(first) || (lastOther == '#' && first == '!')) writeSpace();
       return;
     }
     if (pendingLineTerminator) {
@@ -143,6 +144,9 @@ struct ModernTokenWriter {
     const char previous = last == TokenClass::kPunctuator ? lastOperator : 0;
     operatorBeforeLast = size >= 2 ? text[size - 2] : previous;
     lastOperator = size > 0 ? text[size - 1] : 0;
+    // 1e then + then 5 would read as one number, 1e+5.
+    signAfterExponentMark = last == TokenClass::kNumber && lastNumberTakesSign && size == 1 &&
+                            (text[0] == '+' || text[0] == '-');
     lastNumberTakesDot = lastNumberTakesSign = false;
   }
 
@@ -157,6 +161,7 @@ struct ModernTokenWriter {
   bool lastNumberTakesSign = false;  // 1e +1
   bool lastLineSensitiveWord = false;
   bool lastPunctuatorAtLineStart = false;
+  bool signAfterExponentMark = false;  // the last punctuator is a sign right after a number like 1e
   char lastOther = 0;           // the byte of the last token, when it was one that begins no token
   char operatorBeforeLast = 0;  // the last two operator characters written side by side
   char lastOperator = 0;

@@ -223,11 +223,12 @@ const unsigned char* numberEnd(const unsigned char* p, const unsigned char* end,
 }
 
 // What a word means to the scanner's few decisions; only words written without escapes count.
-constexpr unsigned kRegexAfter = 1;         // a slash after it begins a regular expression
-constexpr unsigned kOpensControl = 2;       // if, while, for, with: a slash after the matching ) begins one too
-constexpr unsigned kBraceIsExpression = 4;  // a { after it opens an object literal
-constexpr unsigned kLineSensitive = 8;      // a line break after it may end a statement before a closing punctuator
-constexpr unsigned kFor = 16;
+// The bits from kOpensControl up are kept as they are in ModernScanner::context.
+constexpr unsigned kRegexAfter = 1;  // a slash after it begins a regular expression
+constexpr unsigned kOpensControl = ModernScanner::kOpensControl;
+constexpr unsigned kBraceIsExpression = ModernScanner::kBraceIsExpression;
+constexpr unsigned kLineSensitive = ModernScanner::kLineSensitive;
+constexpr unsigned kFor = ModernScanner::kAfterFor;
 
 // A comparison with a literal of known length, which compiles to a few loads.
 template <std::size_t N>
@@ -365,7 +366,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
   auto afterToken = [&](bool slashBeginsRegex) {
     regexAllowed = slashBeginsRegex;
     lineTerminatorSinceToken = false;
-    afterDot = lastWordOpensControl = lastWordWasFor = lastBraceIsExpression = lastWordLineSensitive = false;
+    context = 0;
   };
   // A line terminator (LF, CR, LS, PS) in the copying modes: how long it is at p, 0 if none,
   // -1 if more bytes are needed to tell.
@@ -432,18 +433,15 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 return static_cast<std::size_t>(p - begin);
               }
               const std::string_view text = *named;
-              const unsigned traits = escaped || afterDot ? 0 : wordTraits(raw);
+              const unsigned traits = escaped || (context & kAfterDot) != 0 ? 0 : wordTraits(raw);
               markToken(p, TokenClass::kWord);
               writer.begin(TokenClass::kWord, text);
               out.append(text);
               writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
               // for await ( opens a loop head like for (.
-              const bool opensControl = (traits & kOpensControl) != 0 || (lastWordWasFor && traits != 0 && raw == "await");
+              const bool awaitAfterFor = (context & kAfterFor) != 0 && traits != 0 && raw == "await";
               afterToken((traits & kRegexAfter) != 0);
-              lastWordOpensControl = opensControl;
-              lastWordWasFor = (traits & kFor) != 0;
-              lastBraceIsExpression = (traits & kBraceIsExpression) != 0;
-              lastWordLineSensitive = (traits & kLineSensitive) != 0;
+              context = static_cast<std::uint8_t>((traits & kWordContext) | (awaitAfterFor ? kOpensControl : 0));
               p = wordEnd;
               continue;
             }
@@ -556,7 +554,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               const std::string_view text = bytesOf(p, p + (next == '=' ? 2 : 1));
               writer.write(TokenClass::kPunctuator, text);
               afterToken(true);
-              lastBraceIsExpression = true;
+              context = kBraceIsExpression;
               p += text.size();
               continue;
             }
@@ -588,7 +586,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               bool braceIsExpression = true;
               switch (byte) {
                 case '(':
-                  brackets.push_back(lastWordOpensControl ? OpenBracket::kControlParenthesis : OpenBracket::kParenthesis);
+                  brackets.push_back((context & kOpensControl) != 0 ? OpenBracket::kControlParenthesis
+                                                                    : OpenBracket::kParenthesis);
                   break;
                 case ')':
                   slashBeginsRegex = false;
@@ -601,7 +600,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                   break;
                 case '{':
                   // After return or yield and a line break, the statement has ended: a block.
-                  brackets.push_back(lastBraceIsExpression && !(lineTerminatorSinceToken && lastWordLineSensitive)
+                  brackets.push_back((context & kBraceIsExpression) != 0 &&
+                                             !(lineTerminatorSinceToken && (context & kLineSensitive) != 0)
                                          ? OpenBracket::kExpressionBrace
                                          : OpenBracket::kBlockBrace);
                   braceIsExpression = false;
@@ -648,9 +648,10 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               }
               writer.write(TokenClass::kPunctuator, text);
               afterToken(slashBeginsRegex);
-              afterDot = text.back() == '.' && size <= 2;  // . or ?.
+              const bool dot = text.back() == '.' && size <= 2;  // . or ?.
               // An object literal begins only where an operand may: not after postfix ++ or --.
-              lastBraceIsExpression = braceIsExpression && slashBeginsRegex;
+              context = static_cast<std::uint8_t>((dot ? kAfterDot : 0) |
+                                                  (braceIsExpression && slashBeginsRegex ? kBraceIsExpression : 0));
               p += size;
               continue;
             }
@@ -726,7 +727,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
           mode = ModernMode::kCode;
           writer.end(TokenClass::kTemplateOpen);
           afterToken(true);
-          lastBraceIsExpression = true;
+          context = kBraceIsExpression;
         } else {
           out.put('$');
           if (strings.onString != nullptr) literalText.push_back('$');
@@ -927,7 +928,7 @@ bool ModernScanner::endOfFile() {
       break;
   }
   regexAllowed = false;
-  afterDot = lastWordOpensControl = lastWordWasFor = lastBraceIsExpression = lastWordLineSensitive = false;
+  context = 0;
   return closeSubstitutions();
 }
 
@@ -963,7 +964,7 @@ bool ModernScanner::closeSubstitutions() {
     out.append(text);
     writer.end(cls, substitution ? std::string_view{} : text);
     regexAllowed = open == OpenBracket::kControlParenthesis || open == OpenBracket::kBlockBrace;
-    afterDot = lastWordOpensControl = lastWordWasFor = lastBraceIsExpression = lastWordLineSensitive = false;
+    context = 0;
   }
   return true;
 }

@@ -78,11 +78,14 @@ struct ModernScanner {
   char quote = 0;                   // the quote of the string being copied
   bool stringEndsInCrContinuation = false;  // what was copied of it ends in a backslash and a CR
   bool regexAllowed = true;         // a slash now begins a regular expression
-  bool afterDot = false;            // the last token was . or ?.: a word now is a property name
-  bool lastWordOpensControl = false;  // the last token was if, while, for, with, or await after for
-  bool lastWordWasFor = false;
-  bool lastWordLineSensitive = false;  // return, yield and the like: a line break after them may end the statement
-  bool lastBraceIsExpression = false;  // a { now would open an object literal
+  // What the last token says of the next, as bits.
+  static constexpr std::uint8_t kAfterDot = 1;            // . or ?.: a word now is a property name
+  static constexpr std::uint8_t kOpensControl = 2;        // if, while, for, with, or await after for
+  static constexpr std::uint8_t kBraceIsExpression = 4;   // a { now would open an object literal
+  static constexpr std::uint8_t kLineSensitive = 8;       // return, yield and the like: a line break may end it
+  static constexpr std::uint8_t kAfterFor = 16;
+  static constexpr std::uint8_t kWordContext = kOpensControl | kBraceIsExpression | kLineSensitive | kAfterFor;
+  std::uint8_t context = 0;
   bool lineTerminatorSinceToken = true;  // also at the start of a file: --> there is a comment
   bool firstFile = true;
   std::uint32_t fileIndex = 0;

@@ -356,9 +356,10 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
   auto bytesOf = [](const unsigned char* from, const unsigned char* to) {
     return std::string_view(reinterpret_cast<const char*>(from), static_cast<std::size_t>(to - from));
   };
+  const auto onToken = kWrites ? observer.onToken : nullptr;
   auto markToken = [&](const unsigned char* at, TokenClass cls) {
-    if (kWrites && observer.onToken != nullptr) {
-      observer.onToken(observer.context, cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin));
+    if (onToken != nullptr) [[unlikely]] {
+      onToken(observer.context, cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin));
     }
   };
   // Called after every token of code: what the next one may be. The word and punctuator cases
@@ -466,7 +467,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               mode = ModernMode::kString;
               literalText.clear();
               ++p;
-              continue;
+              goto leftCode;
             case CodeByte::kBackquote:
               markToken(p, TokenClass::kTemplate);
               writer.begin(TokenClass::kTemplate, "`");
@@ -475,7 +476,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               literalText.clear();
               templateIsWhole = true;
               ++p;
-              continue;
+              goto leftCode;
             case CodeByte::kHash:
               if (fileOffset + static_cast<std::uint64_t>(p - begin) == 0) {
                 if (end - p < 2 && !last) return 0;
@@ -488,7 +489,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                     writer.separate(false);
                   }
                   p += 2;
-                  continue;
+                  goto leftCode;
                 }
               }
               {
@@ -535,13 +536,13 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 mode = ModernMode::kLineComment;
                 writer.separate(false);
                 p += 2;
-                continue;
+                goto leftCode;
               }
               if (next == '*') {
                 mode = ModernMode::kBlockComment;
                 writer.separate(false);
                 p += 2;
-                continue;
+                goto leftCode;
               }
               markToken(p, regexAllowed ? TokenClass::kRegex : TokenClass::kPunctuator);
               if (regexAllowed) {
@@ -549,7 +550,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 out.put('/');
                 mode = ModernMode::kRegex;
                 ++p;
-                continue;
+                goto leftCode;
               }
               const std::string_view text = bytesOf(p, p + (next == '=' ? 2 : 1));
               writer.write(TokenClass::kPunctuator, text);
@@ -569,14 +570,14 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 mode = ModernMode::kLineComment;
                 writer.separate(false);
                 p += 4;
-                continue;
+                goto leftCode;
               }
               if (byte == '-' && lineTerminatorSinceToken && end - p >= 3 && p[1] == '-' &&
                   p[2] == '>') {
                 mode = ModernMode::kLineComment;
                 writer.separate(false);
                 p += 3;
-                continue;
+                goto leftCode;
               }
               const std::size_t size = punctuatorLength(p, end);
               const std::string_view text = bytesOf(p, p + size);
@@ -615,7 +616,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                     out.put('}');
                     mode = ModernMode::kTemplate;
                     ++p;
-                    continue;
+                    goto leftCode;
                   }
                   if (!brackets.empty() && (brackets.back() == OpenBracket::kBlockBrace ||
                                             brackets.back() == OpenBracket::kExpressionBrace)) {
@@ -662,7 +663,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               ++p;
               continue;
           }
-        } while (p < end && mode == ModernMode::kCode);
+        } while (p < end);
+      leftCode:
         continue;
 
       case ModernMode::kString: {

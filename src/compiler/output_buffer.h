@@ -48,6 +48,8 @@ class OutputBuffer {
       std::memcpy(&tail, from + n - 4, 4);
       std::memcpy(to, &head, 4);
       std::memcpy(to + n - 4, &tail, 4);
+    } else if (n == 1) {
+      to[0] = from[0];  // most punctuators
     } else if (n < 4) {
       for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
     } else {

@@ -62,10 +62,7 @@ void ModernTokenWriter::beginAfterLineBreak(TokenClass next, std::string_view he
       return;
     }
   }
-  if (wordsWouldJoin(first) || (last == TokenClass::kNumber && numberWouldGrow(first)) ||
-      (last == TokenClass::kPunctuator && punctuatorsWouldFuse(next, head)) || (lastOther == '#' && first == '!')) {
-    writeSpace();
-  }
+  if (spaceNeededAfterSeparator(next, head, first)) writeSpace();
 }
 
 // Punctuators that would read as a longer one (= =, ? ?, / =, . . .), a dot before a digit (.5),

@@ -4,6 +4,7 @@
 // break that a statement may end on is lost.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -61,11 +62,7 @@ struct ModernTokenWriter {
       return;
     }
     pendingSeparator = false;
-    if (wordsWouldJoin(first) || (last == TokenClass::kNumber && numberWouldGrow(first)) ||
-        (last == TokenClass::kPunctuator && mayFuseAfterPunctuator(first) && punctuatorsWouldFuse(next, head)) ||
-        (lastOther == '#' && first == '!')) {
-      writeSpace();
-    }
+    if (spaceNeededAfterSeparator(next, head, first)) writeSpace();
   }
 
   // Records the token just written. `text` is a punctuator's or a number's text (others need
@@ -118,6 +115,12 @@ struct ModernTokenWriter {
     }
   }
   bool punctuatorsWouldFuse(TokenClass next, std::string_view head) const;
+  // Where the source separated two tokens, whether they would read differently side by side.
+  bool spaceNeededAfterSeparator(TokenClass next, std::string_view head, unsigned char first) const {
+    return wordsWouldJoin(first) || (last == TokenClass::kNumber && numberWouldGrow(first)) ||
+           (last == TokenClass::kPunctuator && mayFuseAfterPunctuator(first) && punctuatorsWouldFuse(next, head)) ||
+           (lastOther == '#' && first == '!');
+  }
   bool numberWouldGrow(unsigned char first) const {
     return (lastNumberTakesDot && first == '.') || (lastNumberTakesSign && (first == '+' || first == '-'));
   }
@@ -126,10 +129,16 @@ struct ModernTokenWriter {
   bool wordsWouldJoin(unsigned char first) const {
     const bool endsWord = last == TokenClass::kWord || last == TokenClass::kNumber || last == TokenClass::kRegex ||
                           last == TokenClass::kOther;
-    const unsigned letter = static_cast<unsigned>((first | 0x20) - 'a');
-    const unsigned digit = static_cast<unsigned>(first - '0');
-    return endsWord && (letter < 26u || digit < 10u || first == '$' || first == '_' || first == '\\' || first >= 0x80);
+    return endsWord && kStartsWord[first];
   }
+  static constexpr std::array<bool, 256> kStartsWord = [] {
+    std::array<bool, 256> starts{};
+    for (int b = 0; b < 256; ++b) {
+      starts[b] = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '$' || b == '_' ||
+                  b == '\\' || b >= 0x80;
+    }
+    return starts;
+  }();
   void writeSpace() {
     out.put(' ');
     operatorBeforeLast = lastOperator = 0;
@@ -137,7 +146,8 @@ struct ModernTokenWriter {
   }
   void endPunctuator(std::string_view text) {
     const std::size_t size = text.size() < sizeof lastPunctuator ? text.size() : sizeof lastPunctuator;
-    for (std::size_t i = 0; i < size; ++i) lastPunctuator[i] = text[i];
+    lastPunctuator[0] = size > 0 ? text[0] : 0;
+    for (std::size_t i = 1; i < size; ++i) lastPunctuator[i] = text[i];
     lastPunctuatorSize = static_cast<std::uint8_t>(size);
     lastPunctuatorAtLineStart = atLineStart;
     // Operator characters written side by side stay in view across tokens: < then ! then --.

@@ -1,49 +1,38 @@
 /*
- * A shopping cart: lines of (product, quantity), with a discount code.
+ * A shopping cart: a quantity per product, and a discount code.
  */
-function createCart(catalog) {
-  var cartLines = [];
-  var discountPercent = 0;
+const DISCOUNT_CODE = /^SPRING(\d{2})$/;
 
-  function findLine(productId) {
-    for (var index = 0; index < cartLines.length; index++) {
-      if (cartLines[index].productId === productId) {
-        return cartLines[index];
-      }
-    }
-    return null;
+class Cart {
+  #quantities = new Map();
+  #discountPercent = 0;
+
+  constructor(catalog) {
+    this.catalog = catalog;
   }
 
-  return {
-    addItem: function (productId, quantity) {
-      if (!catalog[productId]) {
-        throw new Error('unknown product ' + productId);
-      }
-      var line = findLine(productId);
-      if (line === null) {
-        line = { productId: productId, quantity: 0 };
-        cartLines.push(line);
-      }
-      line.quantity += quantity;
-    },
-    applyDiscount: function (code) {
-      discountPercent = code === 'SPRING10' ? 10 : 0;
-      return discountPercent > 0;
-    },
-    lines: function () {
-      return cartLines.map(function (entry) {
-        var product = catalog[entry.productId];
-        return {
-          title: product.title,
-          quantity: entry.quantity,
-          totalCents: toCents(product.price) * entry.quantity
-        };
-      });
-    },
-    totalCents: function () {
-      var sum = 0;
-      this.lines().forEach(function (row) { sum += row.totalCents; });
-      return sum - Math.round(sum * discountPercent / 100);
+  addItem(productId, quantity = 1) {
+    if (!this.catalog[productId]) {
+      throw new Error(`unknown product ${productId}`);
     }
-  };
+    this.#quantities.set(productId, (this.#quantities.get(productId) ?? 0) + quantity);
+  }
+
+  applyDiscount(code) {
+    const match = DISCOUNT_CODE.exec(code);
+    this.#discountPercent = match ? Number(match[1]) : 0;
+    return this.#discountPercent > 0;
+  }
+
+  get lines() {
+    return [...this.#quantities].map(([productId, quantity]) => {
+      const { title, price } = this.catalog[productId];
+      return { title, quantity, totalCents: parsePrice(price) * quantity };
+    });
+  }
+
+  get totalCents() {
+    const sum = this.lines.reduce((total, line) => total + line.totalCents, 0);
+    return sum - Math.round(sum * this.#discountPercent / 100);
+  }
 }

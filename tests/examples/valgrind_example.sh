@@ -6,10 +6,9 @@ qvmin=$(realpath "$1")
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cat "$root"/share/qvmin/{javascript,common,browser}.txt "$root/examples/page-names.txt" > "$work/keep.txt"
 cd "$root/examples"
 valgrind --quiet --error-exitcode=9 --leak-check=full --show-leak-kinds=all --errors-for-leak-kinds=all \
-  "$qvmin" /sflfp files.txt /kelfp "$work/keep.txt" /ofp "$work/app.min.js" /oktfp "$work/translation.txt" \
-  > "$work/out.txt"
+  "$qvmin" /sflfp files.txt /kelfp page-names.txt /ofp "$work/app.min.js" /oktfp "$work/translation.txt" \
+  /syntax modern > "$work/out.txt"
 grep -q "4 source files successfully pseudo-compiled!" "$work/out.txt"
 echo "valgrind: the example run is clean"

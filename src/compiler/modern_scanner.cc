@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "compiler/byte_skips.h"
+#include "compiler/code_points.h"
 #include "compiler/punctuators.h"
 
 namespace qvmin {
@@ -93,8 +94,6 @@ int unicodeSpaceAt(const unsigned char* p, const unsigned char* end, bool last, 
   }
 }
 
-bool isHexDigit(unsigned char b) { return hexDigitChars[b]; }
-unsigned hexValue(unsigned char b) { return b <= '9' ? b - '0' : (b | 0x20) - 'a' + 10; }
 
 // Past a \u escape at p (p[1] is 'u'), setting the code point; p + 2 when it is malformed (the
 // two bytes then stand for themselves); null when the bytes end too early to tell.
@@ -118,26 +117,6 @@ const unsigned char* escapeEnd(const unsigned char* p, const unsigned char* end,
     codePoint = (codePoint << 4) | hexValue(*q);
   }
   return q;
-}
-
-// Code points as UTF-8; a lone surrogate as the three bytes it would take, so that every escape
-// has one spelling.
-void appendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 // Past the identifier that starts at p; sets `escaped` when it holds a \u escape. Null when it

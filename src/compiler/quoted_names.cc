@@ -1,36 +1,17 @@
 #include "compiler/quoted_names.h"
 
+#include "compiler/code_points.h"
+
 namespace qvmin {
 namespace {
-
-bool isHex(char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
-unsigned hexValue(char c) { return c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10); }
-
-void appendCodePoint(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
 
 // Reads `count` hex digits at raw[i]; false when they are not all there.
 bool readHex(std::string_view raw, std::size_t i, std::size_t count, std::uint32_t& value) {
   if (raw.size() - i < count) return false;
   value = 0;
   for (std::size_t k = 0; k < count; ++k) {
-    if (!isHex(raw[i + k])) return false;
-    value = (value << 4) | hexValue(raw[i + k]);
+    if (!isHexDigit(static_cast<unsigned char>(raw[i + k]))) return false;
+    value = (value << 4) | hexValue(static_cast<unsigned char>(raw[i + k]));
   }
   return true;
 }
@@ -64,7 +45,7 @@ void decodeStringContent(std::string_view raw, std::string& decoded) {
         break;
       case 'x':
         if (readHex(raw, i, 2, value)) {
-          appendCodePoint(decoded, value);
+          appendUtf8(decoded, value);
           i += 2;
         } else {
           decoded.push_back('x');
@@ -74,19 +55,19 @@ void decodeStringContent(std::string_view raw, std::string& decoded) {
         if (i < raw.size() && raw[i] == '{') {
           const std::size_t close = raw.find('}', i);
           bool ok = close != std::string_view::npos && close > i + 1 && close - i <= 7;
-          for (std::size_t k = i + 1; ok && k < close; ++k) ok = isHex(raw[k]);
+          for (std::size_t k = i + 1; ok && k < close; ++k) ok = isHexDigit(static_cast<unsigned char>(raw[k]));
           if (ok) {
             readHex(raw, i + 1, close - i - 1, value);
             ok = value <= 0x10FFFF;
           }
           if (ok) {
-            appendCodePoint(decoded, value);
+            appendUtf8(decoded, value);
             i = close + 1;
           } else {
             decoded.push_back('u');
           }
         } else if (readHex(raw, i, 4, value)) {
-          appendCodePoint(decoded, value);
+          appendUtf8(decoded, value);
           i += 4;
         } else {
           decoded.push_back('u');

@@ -1,13 +1,12 @@
 #include "compiler/modern_scanner.h"
 
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/minify.h"
 
 namespace qvmin {
 namespace {
@@ -19,26 +18,7 @@ bool keepName(void*, std::string_view identifier, std::string_view* replacement)
 
 // Minifies the files with every identifier kept, feeding each in pieces of the given size.
 std::string minify(const std::vector<std::string>& files, std::size_t piece) {
-  int fd = ::memfd_create("modern-scanner-test", 0);
-  EXPECT_GE(fd, 0);
-  {
-    OutputBuffer out(systemPlatform(), fd, 16);
-    ModernScanner scanner(out, IdentifierRewriter{nullptr, keepName});
-    for (const std::string& file : files) {
-      for (std::size_t at = 0; at < file.size(); at += piece) {
-        EXPECT_TRUE(scanner.scan(std::string_view(file).substr(at, piece)));
-      }
-      EXPECT_TRUE(scanner.endOfFile());
-      scanner.crossFileBoundary();
-    }
-    EXPECT_TRUE(out.flush());
-  }
-  std::string result;
-  char buffer[4096];
-  ::lseek(fd, 0, SEEK_SET);
-  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) result.append(buffer, static_cast<std::size_t>(n));
-  ::close(fd);
-  return result;
+  return testing::minifyWith<ModernScanner>(files, piece, IdentifierRewriter{nullptr, keepName});
 }
 
 struct Case {

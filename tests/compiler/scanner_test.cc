@@ -9,32 +9,14 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/minify.h"
 
 namespace qvmin {
 namespace {
 
 // Minifies the files, feeding each in pieces of the given size to exercise block boundaries.
 std::string minify(const std::vector<std::string>& files, std::size_t piece, Genericizer* genericizer = nullptr) {
-  int fd = ::memfd_create("scanner-test", 0);
-  EXPECT_GE(fd, 0);
-  {
-    OutputBuffer out(systemPlatform(), fd, 16);
-    Scanner scanner(out, genericizer);
-    for (const std::string& file : files) {
-      for (std::size_t at = 0; at < file.size(); at += piece) {
-        EXPECT_TRUE(scanner.scan(std::string_view(file).substr(at, piece)));
-      }
-      EXPECT_TRUE(scanner.endOfFile());
-      scanner.crossFileBoundary();
-    }
-    EXPECT_TRUE(out.flush());
-  }
-  std::string result;
-  char buffer[4096];
-  ::lseek(fd, 0, SEEK_SET);
-  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) result.append(buffer, static_cast<std::size_t>(n));
-  ::close(fd);
-  return result;
+  return testing::minifyWith<Scanner>(files, piece, genericizer);
 }
 
 struct Case {

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace qvmin {
@@ -19,6 +21,19 @@ PathSetting* settingFor(std::string_view name, PathSettings& settings) {
   if (name == "/ofp") return &settings.outputFilePath;
   if (name == "/oktfp") return &settings.outputKeywordTranslationFilePath;
   return nullptr;
+}
+
+// Decimal digits only, leading zeros allowed, at most 2^64-1.
+std::optional<std::uint64_t> parseSeed(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
 }
 
 }  // namespace
@@ -45,7 +60,20 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv) {
       parsed.badValue = value;
       return parsed;
     }
-    PathSetting* setting = settingFor(name, parsed.settings);
+    if (name == "/seed") {
+      const std::string_view value = argv[i + 1];
+      if (std::optional<std::uint64_t> seed = parseSeed(value)) {
+        parsed.extended.compile.seed = seed;
+        i += 2;
+        continue;
+      }
+      parsed.outcome = ParseOutcome::kBadValue;
+      parsed.invalidOption = std::move(name);
+      parsed.badValue = value;
+      return parsed;
+    }
+    PathSetting* setting = name == "/iktfp" ? &parsed.extended.inputKeywordTranslationFilePath
+                                            : settingFor(name, parsed.settings);
     if (setting == nullptr) {
       parsed.outcome = ParseOutcome::kInvalid;
       parsed.invalidOption = std::move(name);

@@ -26,6 +26,7 @@ enum class ParseOutcome {
 struct ExtendedSettings {
   bool syntaxGiven = false;
   CompileOptions compile;
+  PathSetting inputKeywordTranslationFilePath;  // /iktfp
 };
 
 struct ParsedCommandLine {

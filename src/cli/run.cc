@@ -2,6 +2,7 @@
 
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "compiler/kept_names.h"
 #include "compiler/pseudo_compile.h"
 #include "lists/keyword_exclusion_list_reader.h"
 #include "lists/source_file_list.h"
@@ -19,6 +20,7 @@ struct RunData {
   ExtendedSettings extended;
   KeywordTable keywordTable;
   SourceFileList sourceFiles;
+  KeptNames keptNames;
 };
 
 // Reports the first missing required setting; false when one is missing.
@@ -58,6 +60,13 @@ void echoExtendedSettings(const Platform& platform, const ExtendedSettings& exte
   if (extended.syntaxGiven) {
     say(platform, "syntax: %s\n", extended.compile.syntax == Syntax::kModern ? "modern" : "classic");
   }
+  const PathSetting& earlierTranslation = extended.inputKeywordTranslationFilePath;
+  if (earlierTranslation.supplied) {
+    say(platform, "inputKeywordTranslationFilePath: %*s\n", earlierTranslation.width(), earlierTranslation.c_str());
+  }
+  if (extended.compile.seed) {
+    say(platform, "seed: %llu\n", static_cast<unsigned long long>(*extended.compile.seed));
+  }
 }
 
 // Runs the phases; true on failure. Each phase has reported its own errors.
@@ -75,8 +84,18 @@ bool runPhases(const Platform& platform, RunData& run) {
   KeywordTable& keywords = run.keywordTable;
   // The modern grammar keeps the language's own words; a listed name may repeat one of them.
   if (run.extended.compile.syntax == Syntax::kModern) addCuratedNames(keywords, CuratedList::kJavascript);
+  // Read once the keyword table is complete: it decides which earlier pairs are dropped.
+  const PathSetting& earlierTranslation = run.extended.inputKeywordTranslationFilePath;
+  if (earlierTranslation.supplied) {
+    if (readKeptNames(platform, earlierTranslation, keywords, run.keptNames)) {
+      say(platform, "\n");
+      say(platform, "Pseudo-Compilation Aborted!\n");
+      return true;
+    }
+    run.extended.compile.keptNames = &run.keptNames;
+  }
   RunFiles files{settings.sourceFilesListFilePath, settings.keywordExclusionListFilePath, settings.outputFilePath,
-                 settings.outputKeywordTranslationFilePath, run.sourceFiles};
+                 settings.outputKeywordTranslationFilePath, run.sourceFiles, &earlierTranslation};
   if (pseudoCompile(platform, files, keywords, run.extended.compile)) {
     say(platform, "\n");
     say(platform, "Pseudo-Compilation Aborted!\n");

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace qvmin {
+
+struct KeptNames;
 
 enum class Syntax : std::uint8_t {
   kClassic,  // comments, quoted strings, decimal and hexadecimal numbers, identifiers, operators
@@ -13,6 +16,8 @@ enum class Syntax : std::uint8_t {
 
 struct CompileOptions {
   Syntax syntax = Syntax::kClassic;
+  std::optional<std::uint64_t> seed;  // /seed: names drawn from a seeded generator, not the tick counter
+  KeptNames* keptNames = nullptr;     // /iktfp, once read: handed over to the genericizer
 };
 
 }  // namespace qvmin

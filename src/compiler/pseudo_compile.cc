@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "compiler/genericizer.h"
+#include "compiler/kept_names.h"
 #include "compiler/modern_scanner.h"
 #include "compiler/output_buffer.h"
 #include "compiler/scanner.h"
@@ -45,7 +46,9 @@ class Compilation {
     }
 
     Genericizer genericizer(keywordTable_, platform_);
+    genericizer.ticks.seededState = options_.seed;
     setUpGenericizer(genericizer);
+    if (options_.keptNames != nullptr) keepNames(genericizer, *options_.keptNames);
     OutputBuffer out(platform_, output.fd());
     auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
     if (options_.syntax == Syntax::kModern) {

@@ -68,6 +68,14 @@ void printUsage(const Platform& platform) {
       "of a template without substitutions) anywhere in the source files is never genericized, so that obj['total'] "
       "and obj.total stay the same property.  The default is off with /syntax classic and on with /syntax modern.\n",
       "\n",
+      "/iktfp inputKeywordTranslationFilePath: A valid file path to the keyword translation file of an earlier run.  "
+      "Every identifier listed there keeps its generic name, unless the name or the identifier is now a keyword or "
+      "excluded; new identifiers get names that are not in use, and the new translation file lists the kept pairs "
+      "too.\n",
+      "\n",
+      "/seed number: Draws the generic names from a generator seeded with this number (0 to 18446744073709551615) "
+      "instead of the clock, so that identical runs write identical files.\n",
+      "\n",
       ("qvmin /sflfp javascriptFileList.txt /ofp pseudoCompiledJavascript.js /oktfp keywordTranslation.txt /syntax "
        "modern\n"),
   };

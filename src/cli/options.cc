@@ -1,6 +1,8 @@
 #include "cli/options.h"
 
+#include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 
 namespace qvmin {
@@ -20,6 +22,19 @@ PathSetting* settingFor(std::string_view name, PathSettings& settings) {
   if (name == "/ofp") return &settings.outputFilePath;
   if (name == "/oktfp") return &settings.outputKeywordTranslationFilePath;
   return nullptr;
+}
+
+// Decimal digits only, leading zeros allowed, at most 2^64-1.
+std::optional<std::uint64_t> parseSeed(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
 }
 
 // The position of the value among the words an option takes, or -1.
@@ -54,6 +69,11 @@ bool setNewerOption(std::string_view name, std::string_view value, ExtendedSetti
     extended.given.keepQuotedNames = index == 1;
     return index >= 0;
   }
+  if (name == "/seed") {
+    const std::optional<std::uint64_t> seed = parseSeed(value);
+    extended.given.seed = seed;
+    return seed.has_value();
+  }
   known = false;
   return false;
 }
@@ -80,7 +100,8 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv) {
       parsed.badValue = argv[i + 1];
       return parsed;
     }
-    PathSetting* setting = settingFor(name, parsed.settings);
+    PathSetting* setting = name == "/iktfp" ? &parsed.extended.inputKeywordTranslationFilePath
+                                            : settingFor(name, parsed.settings);
     if (setting == nullptr) {
       parsed.outcome = ParseOutcome::kInvalid;
       parsed.invalidOption = std::move(name);

@@ -36,6 +36,7 @@ struct ExtendedSettings {
     if (!keepQuotedNamesGiven) options.keepQuotedNames = modern;
     return options;
   }
+  PathSetting inputKeywordTranslationFilePath;  // /iktfp
 };
 
 struct ParsedCommandLine {

@@ -2,6 +2,7 @@
 
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "compiler/kept_names.h"
 #include "compiler/pseudo_compile.h"
 #include "lists/keyword_exclusion_list_reader.h"
 #include "lists/source_file_list.h"
@@ -19,6 +20,7 @@ struct RunData {
   ExtendedSettings extended;
   KeywordTable keywordTable;
   SourceFileList sourceFiles;
+  KeptNames keptNames;
 };
 
 // Reports the first missing required setting; false when one is missing.
@@ -62,6 +64,11 @@ void echoExtendedSettings(const Platform& platform, const ExtendedSettings& exte
     say(platform, "environment: %s\n", kNames[static_cast<int>(given.environment)]);
   }
   if (extended.keepQuotedNamesGiven) say(platform, "keepQuotedNames: %s\n", given.keepQuotedNames ? "on" : "off");
+  const PathSetting& earlierTranslation = extended.inputKeywordTranslationFilePath;
+  if (earlierTranslation.supplied) {
+    say(platform, "inputKeywordTranslationFilePath: %*s\n", earlierTranslation.width(), earlierTranslation.c_str());
+  }
+  if (given.seed) say(platform, "seed: %llu\n", static_cast<unsigned long long>(*given.seed));
 }
 
 // The names that the run keeps besides the built-in keywords and the exclusion list: the
@@ -92,10 +99,25 @@ bool runPhases(const Platform& platform, RunData& run) {
     return true;
   }
   KeywordTable& keywords = run.keywordTable;
-  const CompileOptions options = run.extended.resolved();
+  CompileOptions options = run.extended.resolved();
   addKeptNames(keywords, options);
+  const PathSetting& earlierTranslation = run.extended.inputKeywordTranslationFilePath;
   RunFiles files{settings.sourceFilesListFilePath, settings.keywordExclusionListFilePath, settings.outputFilePath,
-                 settings.outputKeywordTranslationFilePath, run.sourceFiles};
+                 settings.outputKeywordTranslationFilePath, run.sourceFiles, &earlierTranslation};
+  if (options.keepQuotedNames && collectQuotedNames(platform, files, keywords, options)) {
+    say(platform, "\n");
+    say(platform, "Pseudo-Compilation Aborted!\n");
+    return true;
+  }
+  // Read once the keyword table is complete: it decides which earlier pairs are dropped.
+  if (earlierTranslation.supplied) {
+    if (readKeptNames(platform, earlierTranslation, keywords, run.keptNames)) {
+      say(platform, "\n");
+      say(platform, "Pseudo-Compilation Aborted!\n");
+      return true;
+    }
+    options.keptNames = &run.keptNames;
+  }
   if (pseudoCompile(platform, files, keywords, options)) {
     say(platform, "\n");
     say(platform, "Pseudo-Compilation Aborted!\n");

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace qvmin {
+
+struct KeptNames;
 
 enum class Syntax : std::uint8_t {
   kClassic,  // comments, quoted strings, decimal and hexadecimal numbers, identifiers, operators
@@ -20,6 +23,8 @@ struct CompileOptions {
   // An identifier that is also the whole text of a string literal somewhere in the sources is
   // kept, so that obj['total'] and obj.total stay one property.
   bool keepQuotedNames = false;
+  std::optional<std::uint64_t> seed;  // /seed: names drawn from a seeded generator, not the tick counter
+  KeptNames* keptNames = nullptr;     // /iktfp, once read: handed over to the genericizer
 };
 
 }  // namespace qvmin

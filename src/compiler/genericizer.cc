@@ -11,6 +11,15 @@ namespace {
 bool isLower(char c) { return c >= 'a' && c <= 'z'; }
 bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
 
+std::uint32_t numberOf(std::uint32_t number) { return number; }
+std::uint32_t numberOf(const Translation& translation) { return translation.number; }
+
+bool isKeptNumber(const Genericizer& genericizer, std::uint32_t number) {
+  const auto kept = genericizer.keywordTranslations.begin();
+  return std::binary_search(kept, kept + static_cast<std::ptrdiff_t>(genericizer.keptNumberedCount), number,
+                            [](const auto& x, const auto& y) { return numberOf(x) < numberOf(y); });
+}
+
 }  // namespace
 
 bool genericNameLess(std::string_view x, std::string_view y) {
@@ -53,13 +62,15 @@ std::optional<GenericName> drawGenericName(Genericizer& genericizer) {
       genericizer.poolUpperBound = static_cast<std::uint32_t>(nextBound);
     }
     DLLNode* node = nullptr;
-    getDLLNodeByIndex(pool, randomBelow(genericizer.platform, pool.count - 1), node);
+    getDLLNodeByIndex(pool, randomBelow(genericizer.ticks, pool.count - 1), node);
     removeDLLNode(pool, node);
     const std::uint32_t number = *static_cast<const std::uint32_t*>(node->payload);
     releaseDLLNode(pool, node);
     // A refused number stays consumed, like every number drawn.
     std::string name = genericNameOf(number);
-    if (!isRefusedGenericName(genericizer.keywordTable, name)) return GenericName{number, std::move(name)};
+    if (!isRefusedGenericName(genericizer.keywordTable, name) && !isKeptNumber(genericizer, number)) {
+      return GenericName{number, std::move(name)};
+    }
   }
 }
 
@@ -84,11 +95,17 @@ std::vector<std::pair<std::string_view, std::string_view>> translationPairsInOrd
   for (std::size_t i = 0; i < translations.size(); ++i) order.push_back(std::uint64_t{translations[i].number} << 32 | i);
   std::sort(order.begin(), order.end());
   std::vector<std::pair<std::string_view, std::string_view>> pairs;
-  pairs.reserve(order.size());
+  pairs.reserve(order.size() + genericizer.keptUnnumbered.size());
   for (std::uint64_t key : order) {
     const TextMap::Entry& entry = *translations[static_cast<std::uint32_t>(key)].entry;
     pairs.emplace_back(entry.value, entry.key);
   }
+  if (genericizer.keptUnnumbered.empty()) return pairs;
+  const std::size_t numbered = pairs.size();
+  for (const TextMap::Entry* entry : genericizer.keptUnnumbered) pairs.emplace_back(entry->value, entry->key);
+  auto byName = [](const auto& x, const auto& y) { return genericNameLess(x.first, y.first); };
+  std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(numbered), pairs.end(), byName);
+  std::inplace_merge(pairs.begin(), pairs.begin() + static_cast<std::ptrdiff_t>(numbered), pairs.end(), byName);
   return pairs;
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "compiler/random_below.h"
 #include "containers/dual_linked_list.h"
 #include "containers/text_map.h"
 #include "platform/platform.h"
@@ -34,10 +35,12 @@ struct GenericName {
 };
 
 struct Genericizer {
-  Genericizer(const KeywordTable& keywords, const Platform& host) : keywordTable(keywords), platform(host) {}
+  Genericizer(const KeywordTable& keywords, const Platform& host)
+      : keywordTable(keywords), platform(host), ticks{host, std::nullopt} {}
 
   const KeywordTable& keywordTable;  // fixed while the run lasts
-  const Platform& platform;          // the tick counter feeds the draw
+  const Platform& platform;
+  TickSource ticks;                  // feeds the draw; seed it before the first draw
   DualLinkedList genericNamePool;    // numbers not yet turned into names
   std::uint32_t poolUpperBound = 51; // the largest number ever put into the pool
   // A restock that would put a number above this fails the draw instead of wrapping around.
@@ -50,6 +53,11 @@ struct Genericizer {
   // Generic name -> identifier, in the order handed out; translationPairsInOrder sorts them.
   // Not an ordered map: inserting into one cost more than all the rest of a new identifier.
   std::vector<Translation> keywordTranslations;
+  // The first keptNumberedCount translations are the names kept from an earlier run, sorted
+  // by number; a draw refuses them like keywords.
+  std::size_t keptNumberedCount = 0;
+  // Kept names the pool never holds; they only need a place in the translation file.
+  std::vector<const TextMap::Entry*> keptUnnumbered;
 };
 
 // Stocks the pool with the one-letter numbers 0..51. Call once before the first identifier.

@@ -78,12 +78,16 @@ struct Input {
 
 bool reportOutputClash(const Platform& platform, const RunFiles& files) {
   std::vector<Input> inputs;
-  inputs.reserve(files.sourceFiles.size() + 3);
+  inputs.reserve(files.sourceFiles.size() + 4);
   auto addInput = [&](const char* role, const std::string& path) {
     inputs.push_back(Input{role, &path, destinationOf(platform, path)});
   };
   addInput("sourceFilesListFile", files.sourceFilesListFilePath.text);
   if (files.keywordExclusionListFilePath.supplied) addInput("keywordExclusionListFile", files.keywordExclusionListFilePath.text);
+  const PathSetting* earlierTranslation = files.inputKeywordTranslationFilePath;
+  if (earlierTranslation != nullptr && earlierTranslation->supplied) {
+    addInput("inputKeywordTranslationFile", earlierTranslation->text);
+  }
   for (const SourceFileEntry& entry : files.sourceFiles.entries) addInput("currentSourceFile", entry.path);
 
   struct Output {

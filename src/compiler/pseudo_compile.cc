@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "compiler/genericizer.h"
+#include "compiler/kept_names.h"
 #include "compiler/modern_scanner.h"
 #include "compiler/output_buffer.h"
 #include "compiler/quoted_names.h"
@@ -46,9 +47,10 @@ class Compilation {
     }
 
     auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
-    if (options_.keepQuotedNames && !collectQuotedNames(block.get())) return failureExit(output, translation);
     Genericizer genericizer(keywordTable_, platform_);
+    genericizer.ticks.seededState = options_.seed;
     setUpGenericizer(genericizer);
+    if (options_.keptNames != nullptr) keepNames(genericizer, *options_.keptNames);
     OutputBuffer out(platform_, output.fd());
     if (options_.syntax == Syntax::kModern) {
       ModernScanner scanner(out, &genericizer);
@@ -71,10 +73,15 @@ class Compilation {
     return failed;
   }
 
- private:
   // A first pass over the sources that only reads their string literals: every name a string
-  // holds is kept before the first generic name is drawn. False after reporting a failure.
-  bool collectQuotedNames(char* block) {
+  // holds is kept before the first generic name is drawn. True on failure, after reporting it.
+  bool collectQuotedNames() {
+    auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
+    return !collectQuotedNamesInto(block.get());
+  }
+
+ private:
+  bool collectQuotedNamesInto(char* block) {
     OutputBuffer discard(platform_, -1);
     QuotedNameCollector collector(keywordTable_);
     const IdentifierRewriter keep{nullptr, [](void*, std::string_view identifier, std::string_view* text) {
@@ -173,6 +180,11 @@ class Compilation {
 bool pseudoCompile(const Platform& platform, const RunFiles& files, KeywordTable& keywordTable,
                    const CompileOptions& options) {
   return Compilation(platform, files, keywordTable, options).run();
+}
+
+bool collectQuotedNames(const Platform& platform, const RunFiles& files, KeywordTable& keywordTable,
+                        const CompileOptions& options) {
+  return Compilation(platform, files, keywordTable, options).collectQuotedNames();
 }
 
 }  // namespace qvmin

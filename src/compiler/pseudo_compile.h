@@ -10,7 +10,13 @@
 namespace qvmin {
 
 // True on failure, after reporting it.
-// With keepQuotedNames, the names that string literals hold are added to keywordTable first.
+// The first pass of keep-quoted-names: reads the string literals of every source and adds the
+// names they hold to keywordTable, before any output is created. True on failure, after
+// reporting it as pseudoCompile would.
+bool collectQuotedNames(const Platform& platform, const RunFiles& files, KeywordTable& keywordTable,
+                        const CompileOptions& options);
+
+// True on failure, after reporting it.
 bool pseudoCompile(const Platform& platform, const RunFiles& files, KeywordTable& keywordTable,
                    const CompileOptions& options = {});
 

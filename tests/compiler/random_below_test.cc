@@ -38,5 +38,13 @@ TEST(RandomBelow, DrawsItsPartsBitByBitFromTheCounter) {
   }
 }
 
+// The seeded generator is SplitMix64 exactly as published: its first outputs for seed 0.
+TEST(SplitMix64, GivesThePublishedSequence) {
+  std::uint64_t state = 0;
+  EXPECT_EQ(splitMix64(state), 0xE220A8397B1DCDAFull);
+  EXPECT_EQ(splitMix64(state), 0x6E789E6AA1B965F4ull);
+  EXPECT_EQ(splitMix64(state), 0x06C45D188009454Full);
+}
+
 }  // namespace
 }  // namespace qvmin

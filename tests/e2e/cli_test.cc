@@ -56,7 +56,12 @@ std::string usage() {
       "/kqn on|off: Keep quoted names.  With on, an identifier whose text is the whole content of a string literal (or "
       "of a template without substitutions) anywhere in the source files is never genericized, so that obj['total'] "
       "and obj.total stay the same property.  The default is off with /syntax classic and on with /syntax modern.\n\n"
-      "qvmin /sflfp javascriptFileList.txt /ofp "
+      "/iktfp inputKeywordTranslationFilePath: A valid file path to the "
+      "keyword translation file of an earlier run.  Every identifier listed there keeps its generic name, unless the "
+      "name or the identifier is now a keyword or excluded; new identifiers get names that are not in use, and the new "
+      "translation file lists the kept pairs too.\n\n/seed number: Draws the generic names from a generator seeded "
+      "with this number (0 to 18446744073709551615) instead of the clock, so that identical runs write identical "
+      "files.\n\nqvmin /sflfp javascriptFileList.txt /ofp "
       "pseudoCompiledJavascript.js /oktfp keywordTranslation.txt /syntax modern\n";
   return text;
 }
@@ -132,6 +137,16 @@ const CommandLineCase kNewerOptions[] = {
     {"UnknownSyntax", {"/syntax", "es5", "/sflfp", "l", "/ofp", "o", "/oktfp", "t"}, {}, badValue("/syntax", "es5"), 1},
     {"SyntaxValueIsCaseSensitive", {"/SYNTAX", "Modern"}, {}, badValue("/syntax", "Modern"), 1},
     {"BadValueBeforeHelp", {"/syntax", "", "/?"}, {}, badValue("/syntax", ""), 1},
+    {"NegativeSeed", {"/seed", "-1"}, {}, badValue("/seed", "-1"), 1},
+    {"SignedSeed", {"/SEED", "+1"}, {}, badValue("/seed", "+1"), 1},
+    {"SeedWithALetter", {"/seed", "12x"}, {}, badValue("/seed", "12x"), 1},
+    {"EmptySeed", {"/seed", ""}, {}, badValue("/seed", ""), 1},
+    {"SeedPastTheLargest", {"/seed", "18446744073709551616"}, {}, badValue("/seed", "18446744073709551616"), 1},
+    {"SeedAndEarlierTranslationEchoedInTableOrder",
+     {"/seed", "0018446744073709551615", "/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/IKTFP", "old"},
+     {{"l", "a.js\n"}, {"a.js", ""}, {"old", ""}},
+     echo("l", "", "o", "t") + "inputKeywordTranslationFilePath: old\nseed: 18446744073709551615\n" + pseudoCompiled(1),
+     0},
     {"SyntaxEchoed",
      {"/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/syntax", "modern"},
      {{"l", "a.js\n"}, {"a.js", "x = /a b/g\n"}},

@@ -74,6 +74,13 @@ RunResult runQvmin(const std::string& directory, const std::vector<std::string>&
   int errPipe[2];
   if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
 
+  // Built before the fork: under an address-space limit the child may not be able to allocate,
+  // least of all with the sanitizers' allocator, whose mappings count against the limit.
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(binary.c_str()));
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
   pid_t child = ::fork();
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
@@ -95,10 +102,6 @@ RunResult runQvmin(const std::string& directory, const std::vector<std::string>&
       rlimit limit{*options.addressSpaceLimit, *options.addressSpaceLimit};
       ::setrlimit(RLIMIT_AS, &limit);
     }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(binary.c_str()));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
     ::execv(binary.c_str(), argv.data());
     ::_exit(127);
   }

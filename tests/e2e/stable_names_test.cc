@@ -130,6 +130,22 @@ const EarlierFileCase kFaultyFiles[] = {
 INSTANTIATE_TEST_SUITE_P(Faulty, EarlierFile, ::testing::ValuesIn(kFaultyFiles),
                          [](const auto& info) { return info.param.name; });
 
+// A name that a string now holds is kept as it is: its earlier pair is dropped, as for a keyword.
+TEST(StableNames, PairsOfNamesNowQuotedAreDropped) {
+  ScratchDir dir;
+  dir.write("list.txt", "s.js\n");
+  dir.write(kEarlier, "g,total\r\nh,other\r\n");
+  dir.write("s.js", "var total = 1, other = o['total'];\n");
+  RunResult run = runQvmin(dir.path(), argsWith({"/iktfp", kEarlier, "/syntax", "modern"}));
+  ASSERT_EQ(run.status, 0) << run.out;
+  std::map<std::string, std::string> nameOf;
+  for (const auto& [name, identifier] : parseTranslation(dir.read("map.txt"))) nameOf[identifier] = name;
+  EXPECT_EQ(nameOf.size(), 2u);  // other keeps h, o is new, total is dropped
+  EXPECT_EQ(nameOf["other"], "h");
+  EXPECT_EQ(nameOf.count("total"), 0u);
+  EXPECT_NE(dir.read("out.js").find("total"), std::string::npos);
+}
+
 TEST(StableNames, MissingFileAndOverwriteAreRefused) {
   ScratchDir dir;
   dir.write("list.txt", "s.js\n");

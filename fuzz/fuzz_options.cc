@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -39,13 +40,35 @@ std::string lowercased(std::string_view text) {
   return copy;
 }
 
-enum class Outcome { kRun, kHelp, kInvalid };
+enum class Outcome { kRun, kHelp, kInvalid, kBadValue };
+
+// A newer option's value: whether the option is one of them, and whether it takes the value.
+bool newerOptionTakes(const std::string& name, const std::string& value, bool& newer) {
+  newer = true;
+  auto oneOf = [&](std::initializer_list<std::string_view> words) {
+    return std::find(words.begin(), words.end(), value) != words.end();
+  };
+  if (name == "/syntax") return oneOf({"classic", "modern"});
+  if (name == "/env") return oneOf({"none", "browser", "node", "universal"});
+  if (name == "/kqn") return oneOf({"off", "on"});
+  if (name == "/seed") {
+    // Decimal digits, leading zeros allowed, at most 18446744073709551615.
+    std::string digits = value.substr(std::min(value.find_first_not_of('0'), value.size()));
+    const std::string largest = "18446744073709551615";
+    return !value.empty() && value.find_first_not_of("0123456789") == std::string::npos &&
+           (digits.size() < largest.size() || (digits.size() == largest.size() && digits <= largest));
+  }
+  if (name == "/iktfp") return true;
+  newer = false;
+  return false;
+}
 
 // Options in name/value pairs, from the left, until an invalid name or /?; a last argument
 // without a partner is ignored, except a lone /?.
 struct ExpectedParse {
   Outcome outcome = Outcome::kRun;
   std::string invalid;
+  std::string badValue;
   std::map<std::string, std::string> values;  // by option name
 };
 
@@ -57,7 +80,14 @@ ExpectedParse expectedParse(const std::vector<std::string>& args) {
       parse.outcome = Outcome::kHelp;
       return parse;
     }
-    if (name != "/sflfp" && name != "/kelfp" && name != "/ofp" && name != "/oktfp") {
+    bool newer = false;
+    if (!newerOptionTakes(name, args[i + 1], newer) && newer) {
+      parse.outcome = Outcome::kBadValue;
+      parse.invalid = name;
+      parse.badValue = args[i + 1];
+      return parse;
+    }
+    if (!newer && name != "/sflfp" && name != "/kelfp" && name != "/ofp" && name != "/oktfp") {
       parse.outcome = Outcome::kInvalid;
       parse.invalid = name;
       return parse;
@@ -106,6 +136,11 @@ void checkRun(const std::vector<std::string>& args, const std::string& banner, c
       require(status == 1, "an invalid option did not fail the run");
       require(printed == banner + "Invalid parameter: " + parse.invalid + kHelpHint,
               "the invalid option is not reported as its lowercased text", printed);
+      return;
+    case Outcome::kBadValue:
+      require(status == 1, "a value an option does not take did not fail the run");
+      require(printed == banner + "Invalid value for parameter " + parse.invalid + ": " + parse.badValue + kHelpHint,
+              "a bad value is not reported with its option and value", printed);
       return;
     case Outcome::kHelp:
       require(status == 0, "the usage text did not end with status 0");

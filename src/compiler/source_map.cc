@@ -1,0 +1,104 @@
+#include "compiler/source_map.h"
+
+namespace qvmin {
+
+void SourceMapRecorder::onToken(void* self, TokenClass, std::uint32_t file, std::uint64_t offset) {
+  static_cast<SourceMapRecorder*>(self)->record(file, offset);
+}
+
+void SourceMapRecorder::onName(void* self, std::string_view key, std::string_view text) {
+  auto& recorder = *static_cast<SourceMapRecorder*>(self);
+  // A name kept as it is reads the same in the output: only a new name needs the old one.
+  if (key == text || recorder.pending_.size() == recorder.nextPending_) return;
+  auto [entry, added] = recorder.nameIndex_.try_emplace(std::string(key), static_cast<std::int32_t>(recorder.nameOrder_.size()));
+  if (added) recorder.nameOrder_.push_back(entry->first);
+  recorder.pending_.back().name = entry->second;
+}
+
+void SourceMapRecorder::onBytes(void* self, std::string_view bytes) { static_cast<SourceMapRecorder*>(self)->resolve(bytes); }
+
+void SourceMapRecorder::record(std::uint32_t file, std::uint64_t offset) {
+  if (file >= sources_.size()) return;
+  const std::string& content = sources_[file].content;
+  if (offset > content.size()) offset = content.size();
+  // Tokens come in order within a file; anything else starts over from the file's start.
+  if (file != cursorFile_ || offset < cursorOffset_) {
+    cursorFile_ = file;
+    cursorOffset_ = 0;
+    cursor_ = TextPosition{};
+  }
+  cursor_.advance(std::string_view(content).substr(cursorOffset_, offset - cursorOffset_));
+  cursorOffset_ = offset;
+  pending_.push_back(Pending{out_.taken(), file, cursor_, -1});
+}
+
+// Finds the first byte of each pending token among the bytes about to be written: the first one
+// at or after the offset taken when the token was announced that is not the space or LF written
+// to separate it from the token before.
+void SourceMapRecorder::resolve(std::string_view bytes) {
+  const std::uint64_t start = shown_;
+  const std::uint64_t end = start + bytes.size();
+  std::size_t at = 0;
+  while (nextPending_ < pending_.size()) {
+    Pending& token = pending_[nextPending_];
+    if (token.outputOffset >= end) break;
+    const std::size_t from = token.outputOffset > start ? static_cast<std::size_t>(token.outputOffset - start) : 0;
+    if (from > at) {
+      generated_.advance(bytes.substr(at, from - at));
+      at = from;
+    }
+    while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\n')) {
+      generated_.advance(bytes.substr(at, 1));
+      ++at;
+    }
+    if (at == bytes.size()) {
+      token.outputOffset = end;  // its first byte comes with the next bytes
+      break;
+    }
+    emit(token);
+    ++nextPending_;
+  }
+  generated_.advance(bytes.substr(at));
+  shown_ = end;
+  if (nextPending_ == pending_.size()) {
+    pending_.clear();
+    nextPending_ = 0;
+  }
+}
+
+void SourceMapRecorder::emit(const Pending& token) {
+  while (mappedLine_ < generated_.line) {
+    mappings_.push_back(';');
+    ++mappedLine_;
+    lineHasSegment_ = false;
+    lastGeneratedColumn_ = 0;
+  }
+  if (lineHasSegment_) mappings_.push_back(',');
+  lineHasSegment_ = true;
+  appendVlq(static_cast<std::int64_t>(generated_.column) - lastGeneratedColumn_);
+  appendVlq(static_cast<std::int64_t>(token.file) - lastFile_);
+  appendVlq(static_cast<std::int64_t>(token.source.line) - lastSourceLine_);
+  appendVlq(static_cast<std::int64_t>(token.source.column) - lastSourceColumn_);
+  lastGeneratedColumn_ = generated_.column;
+  lastFile_ = token.file;
+  lastSourceLine_ = token.source.line;
+  lastSourceColumn_ = token.source.column;
+  if (token.name >= 0) {
+    appendVlq(static_cast<std::int64_t>(token.name) - lastName_);
+    lastName_ = token.name;
+  }
+}
+
+// Base64 variable-length quantity: the sign in the lowest bit, five bits per digit, low first.
+void SourceMapRecorder::appendVlq(std::int64_t value) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::uint64_t rest = value < 0 ? (static_cast<std::uint64_t>(-value) << 1) | 1 : static_cast<std::uint64_t>(value) << 1;
+  do {
+    unsigned digit = rest & 31;
+    rest >>= 5;
+    if (rest != 0) digit |= 32;
+    mappings_.push_back(kDigits[digit]);
+  } while (rest != 0);
+}
+
+}  // namespace qvmin

@@ -1,0 +1,99 @@
+#include "compiler/source_map_file.h"
+
+#include "compiler/output_buffer.h"
+
+namespace qvmin {
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[at], 0 when it is malformed.
+std::size_t utf8SequenceAt(std::string_view text, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  std::size_t length;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() - at < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(text[at + i]);
+    if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return 0;
+  }
+  return length;
+}
+
+// A JSON string. Bytes that are not UTF-8 become U+FFFD, as a reader decoding the file would
+// make them.
+void appendJsonString(OutputBuffer& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out.put('"');
+  std::size_t plain = 0;  // start of the run of bytes copied as they are
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte >= 0x20 && byte != '"' && byte != '\\' && byte < 0x80) {
+      ++at;
+      continue;
+    }
+    if (byte >= 0x80) {
+      if (const std::size_t length = utf8SequenceAt(text, at); length != 0) {
+        at += length;
+        continue;
+      }
+    }
+    out.append(text.substr(plain, at - plain));
+    if (byte == '"' || byte == '\\') {
+      out.put('\\');
+      out.put(static_cast<char>(byte));
+    } else if (byte == '\n') {
+      out.append("\\n");
+    } else if (byte >= 0x80) {
+      out.append("\\ufffd");
+    } else {
+      const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 15]};
+      out.append(std::string_view(escape, sizeof escape));
+    }
+    plain = ++at;
+  }
+  out.append(text.substr(plain));
+  out.put('"');
+}
+
+}  // namespace
+
+bool writeSourceMapFile(const Platform& platform, int fd, const SourceMapRecorder& recorder, std::string_view file,
+                        const std::vector<std::string>& sources) {
+  OutputBuffer out(platform, fd);
+  out.append("{\"version\":3,\"file\":");
+  appendJsonString(out, file);
+  out.append(",\"sources\":[");
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    if (i != 0) out.put(',');
+    appendJsonString(out, sources[i]);
+  }
+  out.append("],\"sourcesContent\":[");
+  for (std::size_t i = 0; i < recorder.sources().size(); ++i) {
+    if (i != 0) out.put(',');
+    appendJsonString(out, recorder.sources()[i].content);
+  }
+  out.append("],\"names\":[");
+  for (std::size_t i = 0; i < recorder.names().size(); ++i) {
+    if (i != 0) out.put(',');
+    appendJsonString(out, recorder.names()[i]);
+  }
+  out.append("],\"mappings\":\"");
+  out.append(recorder.mappings());
+  out.append("\"}\n");
+  return out.flush();
+}
+
+}  // namespace qvmin

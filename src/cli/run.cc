@@ -62,6 +62,11 @@ void echoExtendedSettings(const Platform& platform, const ExtendedSettings& exte
     say(platform, "environment: %s\n", kNames[static_cast<int>(given.environment)]);
   }
   if (extended.keepQuotedNamesGiven) say(platform, "keepQuotedNames: %s\n", given.keepQuotedNames ? "on" : "off");
+  const PathSetting& map = extended.sourceMapFilePath;
+  if (map.supplied) say(platform, "sourceMapFilePath: %*s\n", map.width(), map.c_str());
+  if (extended.sourceMapUrlGiven) {
+    say(platform, "sourceMapUrl: %*s\n", static_cast<int>(given.sourceMapUrl.size()), given.sourceMapUrl.c_str());
+  }
 }
 
 // The names that the run keeps besides the built-in keywords and the exclusion list: the
@@ -96,6 +101,7 @@ bool runPhases(const Platform& platform, RunData& run) {
   addKeptNames(keywords, options);
   RunFiles files{settings.sourceFilesListFilePath, settings.keywordExclusionListFilePath, settings.outputFilePath,
                  settings.outputKeywordTranslationFilePath, run.sourceFiles};
+  if (run.extended.sourceMapFilePath.supplied) files.sourceMapFilePath = &run.extended.sourceMapFilePath;
   if (pseudoCompile(platform, files, keywords, options)) {
     say(platform, "\n");
     say(platform, "Pseudo-Compilation Aborted!\n");

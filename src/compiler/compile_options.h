@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace qvmin {
 
@@ -20,6 +21,8 @@ struct CompileOptions {
   // An identifier that is also the whole text of a string literal somewhere in the sources is
   // kept, so that obj['total'] and obj.total stay one property.
   bool keepQuotedNames = false;
+  // Written as `//# sourceMappingURL=` on a line of its own after the output; empty: none.
+  std::string sourceMapUrl;
 };
 
 }  // namespace qvmin

@@ -6,7 +6,10 @@
 #include "compiler/modern_scanner.h"
 #include "compiler/output_buffer.h"
 #include "compiler/quoted_names.h"
+#include "compiler/relative_path.h"
 #include "compiler/scanner.h"
+#include "compiler/source_map.h"
+#include "compiler/source_map_file.h"
 #include "compiler/translation_file.h"
 #include "platform/console.h"
 #include "platform/file_handle.h"
@@ -44,22 +47,42 @@ class Compilation {
       if (!output.close()) report(platform_, "Error closing the outputFile", outputPath);
       return true;
     }
+    const PathSetting* mapPath = files_.sourceMapFilePath;
+    if (mapPath != nullptr) {
+      map_ = FileHandle(platform_, platform_.createForWriting(mapPath->c_str()));
+      if (!map_.isOpen()) {
+        report(platform_, "Error opening sourceMapFile", mapPath->text);
+        return failureExit(output, translation);
+      }
+    }
 
     auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
     if (options_.keepQuotedNames && !collectQuotedNames(block.get())) return failureExit(output, translation);
     Genericizer genericizer(keywordTable_, platform_);
     setUpGenericizer(genericizer);
     OutputBuffer out(platform_, output.fd());
+    std::unique_ptr<SourceMapRecorder> recorder;
+    if (mapPath != nullptr) {
+      recorder = std::make_unique<SourceMapRecorder>(out);
+      out.watch(recorder->watcher());
+    }
     if (options_.syntax == Syntax::kModern) {
       ModernScanner scanner(out, &genericizer);
-      if (!compileFiles(scanner, out, block.get())) return failureExit(output, translation);
+      if (recorder) scanner.observer = recorder->observer();
+      if (!compileFiles(scanner, out, block.get(), recorder.get())) return failureExit(output, translation);
     } else {
       Scanner scanner(out, &genericizer);
-      if (!compileFiles(scanner, out, block.get())) return failureExit(output, translation);
+      if (recorder) scanner.observer = recorder->observer();
+      if (!compileFiles(scanner, out, block.get(), recorder.get())) return failureExit(output, translation);
+    }
+    if (!options_.sourceMapUrl.empty() && !appendSourceMapUrl(out)) {
+      reportWriteFailure();
+      return failureExit(output, translation);
     }
 
     bool failed = writeKeywordTranslationFile(platform_, translation.fd(), files_.outputKeywordTranslationFilePath,
                                               translationPairsInOrder(genericizer));
+    if (recorder && !failed) failed = writeSourceMap(*recorder);
     if (!output.close()) {
       report(platform_, "Error closing the outputFile", outputPath);
       failed = true;
@@ -68,10 +91,38 @@ class Compilation {
       report(platform_, "Error closing the outputKeywordTranslationFile", translationPath);
       failed = true;
     }
+    if (!map_.close()) {
+      report(platform_, "Error closing the sourceMapFile", mapPath->text);
+      failed = true;
+    }
     return failed;
   }
 
  private:
+  // The URL line after the output: a line of its own, the output's last line.
+  bool appendSourceMapUrl(OutputBuffer& out) {
+    if (!out.flush()) return false;
+    if (out.taken() != 0 && out.lastWritten() != '\n') out.put('\n');
+    out.append("//# sourceMappingURL=");
+    out.append(options_.sourceMapUrl);
+    return out.flush();
+  }
+
+  // Writes the map once the output is complete; true on failure, after reporting it.
+  bool writeSourceMap(const SourceMapRecorder& recorder) {
+    const std::string& mapPath = files_.sourceMapFilePath->text;
+    const std::string currentDirectory = platform_.currentDirectory != nullptr ? platform_.currentDirectory() : "";
+    std::vector<std::string> sources;
+    sources.reserve(files_.sourceFiles.entries.size());
+    for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
+      sources.push_back(pathFromFolderOf(mapPath, entry.path, currentDirectory));
+    }
+    const std::string file = pathFromFolderOf(mapPath, files_.outputFilePath.text, currentDirectory);
+    if (writeSourceMapFile(platform_, map_.fd(), recorder, file, sources)) return false;
+    report(platform_, "An error occured while writing to the sourceMapFile", mapPath);
+    return true;
+  }
+
   // A first pass over the sources that only reads their string literals: every name a string
   // holds is kept before the first generic name is drawn. False after reporting a failure.
   bool collectQuotedNames(char* block) {
@@ -85,18 +136,20 @@ class Compilation {
       ModernScanner scanner(discard, keep);
       scanner.readsOnly = true;
       scanner.strings = collector.sink();
-      return compileFiles(scanner, discard, block);
+      return compileFiles(scanner, discard, block, nullptr);
     }
     Scanner scanner(discard, keep);
     scanner.strings = collector.sink();
-    return compileFiles(scanner, discard, block);
+    return compileFiles(scanner, discard, block, nullptr);
   }
 
-  // Scans every source file in list order; false after reporting a failure.
+  // Scans every source file in list order, showing each to the recorder when there is one;
+  // false after reporting a failure.
   template <typename AnyScanner>
-  bool compileFiles(AnyScanner& scanner, OutputBuffer& out, char* block) {
+  bool compileFiles(AnyScanner& scanner, OutputBuffer& out, char* block, SourceMapRecorder* recorder) {
     for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
-      if (!compileFile(entry, scanner, out, block)) return false;
+      if (recorder != nullptr) recorder->beginFile(entry.path);
+      if (!compileFile(entry, scanner, out, block, recorder)) return false;
       scanner.crossFileBoundary();
     }
     return true;
@@ -104,7 +157,8 @@ class Compilation {
 
   // Scans one source file into the output; false after reporting a failure.
   template <typename AnyScanner>
-  bool compileFile(const SourceFileEntry& entry, AnyScanner& scanner, OutputBuffer& out, char* block) {
+  bool compileFile(const SourceFileEntry& entry, AnyScanner& scanner, OutputBuffer& out, char* block,
+                   SourceMapRecorder* recorder) {
     FileHandle source(platform_, platform_.openForReading(entry.path.c_str()));
     if (!source.isOpen()) {
       report(platform_, "Error opening currentSourceFile", entry.path);
@@ -123,6 +177,7 @@ class Compilation {
         ok = false;
         break;
       }
+      if (recorder != nullptr) recorder->addSourceBytes(std::string_view(block, static_cast<std::size_t>(got)));
       bool scanned = got == 0 ? scanner.endOfFile() : scanner.scan(std::string_view(block, static_cast<std::size_t>(got)));
       if (out.failed() || (got == 0 && !out.flush())) {
         reportWriteFailure();
@@ -158,7 +213,11 @@ class Compilation {
       report(platform_, "Error closing the outputFile", files_.outputFilePath.text);
       return true;
     }
-    if (!translation.close()) report(platform_, "Error closing the outputKeywordTranslationFile", files_.outputKeywordTranslationFilePath.text);
+    if (!translation.close()) {
+      report(platform_, "Error closing the outputKeywordTranslationFile", files_.outputKeywordTranslationFilePath.text);
+      return true;
+    }
+    if (!map_.close()) report(platform_, "Error closing the sourceMapFile", files_.sourceMapFilePath->text);
     return true;
   }
 
@@ -166,6 +225,7 @@ class Compilation {
   const RunFiles& files_;
   KeywordTable& keywordTable_;
   const CompileOptions& options_;
+  FileHandle map_;  // open while a source map is written
 };
 
 }  // namespace

@@ -10,9 +10,17 @@ void SourceMapRecorder::onName(void* self, std::string_view key, std::string_vie
   auto& recorder = *static_cast<SourceMapRecorder*>(self);
   // A name kept as it is reads the same in the output: only a new name needs the old one.
   if (key == text || recorder.pending_.size() == recorder.nextPending_) return;
-  auto [entry, added] = recorder.nameIndex_.try_emplace(std::string(key), static_cast<std::int32_t>(recorder.nameOrder_.size()));
-  if (added) recorder.nameOrder_.push_back(entry->first);
-  recorder.pending_.back().name = entry->second;
+  const auto where = reinterpret_cast<std::uintptr_t>(text.data());
+  NameSlot& slot = recorder.nameSlots_[((where >> 3) ^ (where >> 15)) & (kNameSlots - 1)];
+  if (slot.text != text.data() || recorder.nameOrder_[static_cast<std::size_t>(slot.index)] != key) {
+    auto found = recorder.nameIndex_.find(key);
+    if (found == recorder.nameIndex_.end()) {
+      found = recorder.nameIndex_.emplace(std::string(key), static_cast<std::int32_t>(recorder.nameOrder_.size())).first;
+      recorder.nameOrder_.push_back(found->first);
+    }
+    slot = NameSlot{text.data(), found->second};
+  }
+  recorder.pending_.back().name = slot.index;
 }
 
 void SourceMapRecorder::onBytes(void* self, std::string_view bytes) { static_cast<SourceMapRecorder*>(self)->resolve(bytes); }
@@ -60,11 +68,27 @@ void SourceMapRecorder::resolve(std::string_view bytes) {
   }
   generated_.advance(bytes.substr(at));
   shown_ = end;
-  if (nextPending_ == pending_.size()) {
-    pending_.clear();
-    nextPending_ = 0;
-  }
+  // The token being written when the buffer filled is still pending: drop the ones before it.
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(nextPending_));
+  nextPending_ = 0;
 }
+
+namespace {
+
+// Base64 variable-length quantity: the sign in the lowest bit, five bits per digit, low first.
+[[gnu::always_inline]] inline char* putVlq(char* to, std::int64_t value) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::uint64_t rest = value < 0 ? (static_cast<std::uint64_t>(-value) << 1) | 1 : static_cast<std::uint64_t>(value) << 1;
+  do {
+    unsigned digit = rest & 31;
+    rest >>= 5;
+    if (rest != 0) digit |= 32;
+    *to++ = kDigits[digit];
+  } while (rest != 0);
+  return to;
+}
+
+}  // namespace
 
 void SourceMapRecorder::emit(const Pending& token) {
   while (mappedLine_ < generated_.line) {
@@ -73,32 +97,23 @@ void SourceMapRecorder::emit(const Pending& token) {
     lineHasSegment_ = false;
     lastGeneratedColumn_ = 0;
   }
-  if (lineHasSegment_) mappings_.push_back(',');
+  char segment[64];  // five fields of at most 8 digits, and a comma
+  char* to = segment;
+  if (lineHasSegment_) *to++ = ',';
   lineHasSegment_ = true;
-  appendVlq(static_cast<std::int64_t>(generated_.column) - lastGeneratedColumn_);
-  appendVlq(static_cast<std::int64_t>(token.file) - lastFile_);
-  appendVlq(static_cast<std::int64_t>(token.source.line) - lastSourceLine_);
-  appendVlq(static_cast<std::int64_t>(token.source.column) - lastSourceColumn_);
+  to = putVlq(to, static_cast<std::int64_t>(generated_.column) - lastGeneratedColumn_);
+  to = putVlq(to, static_cast<std::int64_t>(token.file) - lastFile_);
+  to = putVlq(to, static_cast<std::int64_t>(token.source.line) - lastSourceLine_);
+  to = putVlq(to, static_cast<std::int64_t>(token.source.column) - lastSourceColumn_);
   lastGeneratedColumn_ = generated_.column;
   lastFile_ = token.file;
   lastSourceLine_ = token.source.line;
   lastSourceColumn_ = token.source.column;
   if (token.name >= 0) {
-    appendVlq(static_cast<std::int64_t>(token.name) - lastName_);
+    to = putVlq(to, static_cast<std::int64_t>(token.name) - lastName_);
     lastName_ = token.name;
   }
-}
-
-// Base64 variable-length quantity: the sign in the lowest bit, five bits per digit, low first.
-void SourceMapRecorder::appendVlq(std::int64_t value) {
-  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::uint64_t rest = value < 0 ? (static_cast<std::uint64_t>(-value) << 1) | 1 : static_cast<std::uint64_t>(value) << 1;
-  do {
-    unsigned digit = rest & 31;
-    rest >>= 5;
-    if (rest != 0) digit |= 32;
-    mappings_.push_back(kDigits[digit]);
-  } while (rest != 0);
+  mappings_.append(segment, static_cast<std::size_t>(to - segment));
 }
 
 }  // namespace qvmin

@@ -53,7 +53,6 @@ class SourceMapRecorder {
   void record(std::uint32_t file, std::uint64_t offset);
   void resolve(std::string_view bytes);
   void emit(const Pending& token);
-  void appendVlq(std::int64_t value);
 
   const OutputBuffer& out_;
   std::vector<Source> sources_;
@@ -67,7 +66,20 @@ class SourceMapRecorder {
   std::uint64_t shown_ = 0;  // output bytes shown so far
   TextPosition generated_;   // where the next byte shown goes
 
-  std::unordered_map<std::string, std::int32_t> nameIndex_;
+  // Looked up by string_view: no string is made for a name already known.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  std::unordered_map<std::string, std::int32_t, NameHash, std::equal_to<>> nameIndex_;
+  // The index last found for a written text, by where the text is: the genericizer hands out
+  // the same bytes for each use of a name. A hit is checked against the key.
+  struct NameSlot {
+    const char* text = nullptr;
+    std::int32_t index = 0;
+  };
+  static constexpr std::size_t kNameSlots = 4096;
+  std::vector<NameSlot> nameSlots_ = std::vector<NameSlot>(kNameSlots);
   std::vector<std::string_view> nameOrder_;
 
   std::string mappings_;

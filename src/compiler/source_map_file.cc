@@ -1,5 +1,9 @@
 #include "compiler/source_map_file.h"
 
+#include <array>
+#include <cstdint>
+#include <cstring>
+
 #include "compiler/output_buffer.h"
 
 namespace qvmin {
@@ -31,6 +35,24 @@ std::size_t utf8SequenceAt(std::string_view text, std::size_t at) {
   return length;
 }
 
+// Bytes that a JSON string cannot hold as they are, and the first bytes of UTF-8 sequences,
+// which are checked.
+constexpr std::array<bool, 256> kNeedsCare = [] {
+  std::array<bool, 256> care{};
+  for (int b = 0; b < 256; ++b) care[b] = b < 0x20 || b == '"' || b == '\\' || b >= 0x80;
+  return care;
+}();
+
+// Whether any of eight bytes needs care, tested on them as one word.
+inline bool needsCare(const char* bytes) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  std::uint64_t word;
+  std::memcpy(&word, bytes, 8);
+  auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+  const std::uint64_t below20 = (word - 0x20 * kOnes) & ~word & kHighs;
+  return ((word & kHighs) | below20 | hasZero(word ^ ('"' * kOnes)) | hasZero(word ^ ('\\' * kOnes))) != 0;
+}
+
 // A JSON string. Bytes that are not UTF-8 become U+FFFD, as a reader decoding the file would
 // make them.
 void appendJsonString(OutputBuffer& out, std::string_view text) {
@@ -39,8 +61,11 @@ void appendJsonString(OutputBuffer& out, std::string_view text) {
   std::size_t plain = 0;  // start of the run of bytes copied as they are
   std::size_t at = 0;
   while (at < text.size()) {
+    // Most text is plain ASCII: pass it eight bytes at a time.
+    while (text.size() - at >= 8 && !needsCare(text.data() + at)) at += 8;
+    if (at == text.size()) break;
     const auto byte = static_cast<unsigned char>(text[at]);
-    if (byte >= 0x20 && byte != '"' && byte != '\\' && byte < 0x80) {
+    if (!kNeedsCare[byte]) {
       ++at;
       continue;
     }

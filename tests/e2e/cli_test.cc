@@ -175,6 +175,12 @@ const CommandLineCase kNewerOptions[] = {
      echo("l", "", "o", "t") + "sourceMapFilePath: o\n\nThe sourceMapFile (o) would overwrite the outputFile (o)!\n" +
          aborted(),
      1},
+    {"SourceMapWriteFails",
+     {"/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/smfp", "/dev/full"},
+     {{"l", "a.js\n"}, {"a.js", "x"}},
+     echo("l", "", "o", "t") + "sourceMapFilePath: /dev/full\n\nAn error occured while writing to the sourceMapFile: "
+         "/dev/full\n" + aborted(),
+     1},
     {"SourceMapPathIsAFolder",
      {"/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/smfp", "."},
      {{"l", "a.js\n"}, {"a.js", "x"}},

@@ -68,6 +68,8 @@ class OutputBuffer {
   bool failed() const { return failed_; }
   // Bytes taken so far, buffered ones included.
   std::uint64_t taken() const { return handedOver_ + used_; }
+  // The bytes taken since the last write.
+  std::string_view buffered() const { return std::string_view(data_.get(), used_); }
   // The last byte handed to the platform; 0 before the first.
   char lastWritten() const { return lastWritten_; }
   void watch(ByteWatcher watcher) { watcher_ = watcher; }

@@ -54,6 +54,8 @@ class Compilation {
         report(platform_, "Error opening sourceMapFile", mapPath->text);
         return failureExit(output, translation);
       }
+      mapOut_ = std::make_unique<OutputBuffer>(platform_, map_.fd());
+      writeSourceMapHeadFor(*mapPath);
     }
 
     auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
@@ -63,7 +65,7 @@ class Compilation {
     OutputBuffer out(platform_, output.fd());
     std::unique_ptr<SourceMapRecorder> recorder;
     if (mapPath != nullptr) {
-      recorder = std::make_unique<SourceMapRecorder>(out);
+      recorder = std::make_unique<SourceMapRecorder>(out, *mapOut_);
       out.watch(recorder->watcher());
     }
     if (options_.syntax == Syntax::kModern) {
@@ -82,7 +84,7 @@ class Compilation {
 
     bool failed = writeKeywordTranslationFile(platform_, translation.fd(), files_.outputKeywordTranslationFilePath,
                                               translationPairsInOrder(genericizer));
-    if (recorder && !failed) failed = writeSourceMap(*recorder);
+    if (recorder && !failed) failed = finishSourceMap(*recorder, block.get());
     if (!output.close()) {
       report(platform_, "Error closing the outputFile", outputPath);
       failed = true;
@@ -108,19 +110,60 @@ class Compilation {
     return out.flush();
   }
 
-  // Writes the map once the output is complete; true on failure, after reporting it.
-  bool writeSourceMap(const SourceMapRecorder& recorder) {
-    const std::string& mapPath = files_.sourceMapFilePath->text;
+  // The map's text before the mappings, which the run adds as it writes the output.
+  void writeSourceMapHeadFor(const PathSetting& mapPath) {
     const std::string currentDirectory = platform_.currentDirectory != nullptr ? platform_.currentDirectory() : "";
     std::vector<std::string> sources;
     sources.reserve(files_.sourceFiles.entries.size());
     for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
-      sources.push_back(pathFromFolderOf(mapPath, entry.path, currentDirectory));
+      sources.push_back(pathFromFolderOf(mapPath.text, entry.path, currentDirectory));
     }
-    const std::string file = pathFromFolderOf(mapPath, files_.outputFilePath.text, currentDirectory);
-    if (writeSourceMapFile(platform_, map_.fd(), recorder, file, sources)) return false;
-    report(platform_, "An error occured while writing to the sourceMapFile", mapPath);
+    writeSourceMapHead(*mapOut_, pathFromFolderOf(mapPath.text, files_.outputFilePath.text, currentDirectory), sources);
+  }
+
+  // Ends the map once the output is complete: the names, and the text of every source, read
+  // again; true on failure, after reporting it.
+  bool finishSourceMap(const SourceMapRecorder& recorder, char* block) {
+    OutputBuffer& map = *mapOut_;
+    writeSourceMapNames(map, recorder.names());
+    bool first = true;
+    for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
+      if (!first) map.put(',');
+      first = false;
+      if (map.failed()) break;
+      if (!copySourceText(entry, map, block)) return true;
+    }
+    writeSourceMapEnd(map);
+    if (map.flush()) return false;
+    report(platform_, "An error occured while writing to the sourceMapFile", files_.sourceMapFilePath->text);
     return true;
+  }
+
+  // One source's text as a JSON string; false after reporting a failure.
+  bool copySourceText(const SourceFileEntry& entry, OutputBuffer& map, char* block) {
+    FileHandle source(platform_, platform_.openForReading(entry.path.c_str()));
+    if (!source.isOpen()) {
+      report(platform_, "Error opening currentSourceFile", entry.path);
+      return false;
+    }
+    JsonStringWriter text(map);
+    bool ok = true;
+    for (;;) {
+      const std::ptrdiff_t got = platform_.read(source.fd(), block, kSourceReadBlock);
+      if (got < 0) {
+        report(platform_, "An error occured while reading from the currentSourceFile", entry.path);
+        ok = false;
+        break;
+      }
+      if (got == 0) break;
+      text.add(std::string_view(block, static_cast<std::size_t>(got)));
+    }
+    text.finish();
+    if (!source.close()) {
+      report(platform_, "Error closing the currentSourceFile", entry.path);
+      ok = false;
+    }
+    return ok;
   }
 
   // A first pass over the sources that only reads their string literals: every name a string
@@ -148,7 +191,7 @@ class Compilation {
   template <typename AnyScanner>
   bool compileFiles(AnyScanner& scanner, OutputBuffer& out, char* block, SourceMapRecorder* recorder) {
     for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
-      if (recorder != nullptr) recorder->beginFile(entry.path);
+      if (recorder != nullptr) recorder->beginFile();
       if (!compileFile(entry, scanner, out, block, recorder)) return false;
       scanner.crossFileBoundary();
     }
@@ -226,6 +269,7 @@ class Compilation {
   KeywordTable& keywordTable_;
   const CompileOptions& options_;
   FileHandle map_;  // open while a source map is written
+  std::unique_ptr<OutputBuffer> mapOut_;
 };
 
 }  // namespace

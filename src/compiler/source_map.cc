@@ -23,24 +23,51 @@ void SourceMapRecorder::onName(void* self, std::string_view key, std::string_vie
   recorder.pending_.back().name = slot.index;
 }
 
-void SourceMapRecorder::onBytes(void* self, std::string_view bytes) { static_cast<SourceMapRecorder*>(self)->resolve(bytes); }
+void SourceMapRecorder::onBytes(void* self, std::string_view bytes) {
+  auto& recorder = *static_cast<SourceMapRecorder*>(self);
+  const std::uint64_t start = recorder.written_;
+  recorder.written_ += bytes.size();
+  // The start of these bytes may have been looked at while they were buffered.
+  if (recorder.shown_ < recorder.written_) recorder.resolve(bytes.substr(static_cast<std::size_t>(recorder.shown_ - start)));
+}
+
+// Looks at the bytes taken since the last token while they are still in the buffer (and in the
+// cache), so that at most a token or two waits for its first byte.
+void SourceMapRecorder::catchUp() {
+  const std::string_view buffered = out_.buffered();
+  const std::uint64_t bufferStart = out_.taken() - buffered.size();
+  if (shown_ < bufferStart + buffered.size()) resolve(buffered.substr(static_cast<std::size_t>(shown_ - bufferStart)));
+}
+
+void SourceMapRecorder::beginFile() {
+  file_ = filesBegun_++;
+  window_.clear();
+  windowStart_ = cursorOffset_ = 0;
+  cursor_ = TextPosition{};
+}
+
+void SourceMapRecorder::addSourceBytes(std::string_view bytes) {
+  // What lies before the last token is passed for good.
+  window_.erase(0, static_cast<std::size_t>(cursorOffset_ - windowStart_));
+  windowStart_ = cursorOffset_;
+  window_.append(bytes);
+}
 
 void SourceMapRecorder::record(std::uint32_t file, std::uint64_t offset) {
-  if (file >= sources_.size()) return;
-  const std::string& content = sources_[file].content;
-  if (offset > content.size()) offset = content.size();
-  // Tokens come in order within a file; anything else starts over from the file's start.
-  if (file != cursorFile_ || offset < cursorOffset_) {
-    cursorFile_ = file;
-    cursorOffset_ = 0;
-    cursor_ = TextPosition{};
+  // Tokens come in file order and, within a file, in byte order.
+  if (file != file_) return;
+  catchUp();
+  const std::uint64_t windowEnd = windowStart_ + window_.size();
+  if (offset > windowEnd) offset = windowEnd;
+  if (offset > cursorOffset_) {
+    cursor_.advance(std::string_view(window_).substr(static_cast<std::size_t>(cursorOffset_ - windowStart_),
+                                                     static_cast<std::size_t>(offset - cursorOffset_)));
+    cursorOffset_ = offset;
   }
-  cursor_.advance(std::string_view(content).substr(cursorOffset_, offset - cursorOffset_));
-  cursorOffset_ = offset;
   pending_.push_back(Pending{out_.taken(), file, cursor_, -1});
 }
 
-// Finds the first byte of each pending token among the bytes about to be written: the first one
+// Finds the first byte of each pending token among the next bytes of the output: the first one
 // at or after the offset taken when the token was announced that is not the space or LF written
 // to separate it from the token before.
 void SourceMapRecorder::resolve(std::string_view bytes) {
@@ -68,7 +95,6 @@ void SourceMapRecorder::resolve(std::string_view bytes) {
   }
   generated_.advance(bytes.substr(at));
   shown_ = end;
-  // The token being written when the buffer filled is still pending: drop the ones before it.
   pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(nextPending_));
   nextPending_ = 0;
 }
@@ -79,6 +105,10 @@ namespace {
 [[gnu::always_inline]] inline char* putVlq(char* to, std::int64_t value) {
   static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::uint64_t rest = value < 0 ? (static_cast<std::uint64_t>(-value) << 1) | 1 : static_cast<std::uint64_t>(value) << 1;
+  if (rest < 32) {  // most differences are small: one digit
+    *to++ = kDigits[rest];
+    return to;
+  }
   do {
     unsigned digit = rest & 31;
     rest >>= 5;
@@ -92,7 +122,7 @@ namespace {
 
 void SourceMapRecorder::emit(const Pending& token) {
   while (mappedLine_ < generated_.line) {
-    mappings_.push_back(';');
+    map_.put(';');
     ++mappedLine_;
     lineHasSegment_ = false;
     lastGeneratedColumn_ = 0;
@@ -113,7 +143,7 @@ void SourceMapRecorder::emit(const Pending& token) {
     to = putVlq(to, static_cast<std::int64_t>(token.name) - lastName_);
     lastName_ = token.name;
   }
-  mappings_.append(segment, static_cast<std::size_t>(to - segment));
+  map_.append(std::string_view(segment, static_cast<std::size_t>(to - segment)));
 }
 
 }  // namespace qvmin

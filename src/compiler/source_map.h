@@ -1,6 +1,7 @@
 // Records a source map while a run writes its output: the scanner announces each token (file,
 // byte offset, name), the output buffer shows each run of bytes it writes, and the recorder
-// pairs them into the segments of a Source Map revision 3 `mappings` string.
+// pairs them into the segments of a Source Map revision 3 `mappings` string, written straight
+// into the map's buffer. Only the part of the current source not yet passed is held.
 #pragma once
 
 #include <cstdint>
@@ -17,26 +18,21 @@ namespace qvmin {
 
 class SourceMapRecorder {
  public:
-  explicit SourceMapRecorder(const OutputBuffer& out) : out_(out) {}
+  // `map` has been given the map's text up to the opening quote of `mappings`.
+  SourceMapRecorder(const OutputBuffer& out, OutputBuffer& map) : out_(out), map_(map) {}
   SourceMapRecorder(const SourceMapRecorder&) = delete;
   SourceMapRecorder& operator=(const SourceMapRecorder&) = delete;
 
   // The scanner's file index counts the files in the order they are begun here.
-  void beginFile(std::string path) { sources_.push_back(Source{std::move(path), {}}); }
+  void beginFile();
   // The next bytes of the current file, before the scanner sees them.
-  void addSourceBytes(std::string_view bytes) { sources_.back().content.append(bytes); }
+  void addSourceBytes(std::string_view bytes);
 
   TokenObserver observer() { return TokenObserver{this, onToken, onName}; }
   ByteWatcher watcher() { return ByteWatcher{this, onBytes}; }
 
-  struct Source {
-    std::string path;
-    std::string content;
-  };
-  const std::vector<Source>& sources() const { return sources_; }
+  // The original names the segments refer to, by index.
   const std::vector<std::string_view>& names() const { return nameOrder_; }
-  // Complete once every byte of the output has been shown.
-  const std::string& mappings() const { return mappings_; }
 
  private:
   // A token announced whose first output byte has not been shown yet.
@@ -51,19 +47,24 @@ class SourceMapRecorder {
   static void onName(void* self, std::string_view key, std::string_view text);
   static void onBytes(void* self, std::string_view bytes);
   void record(std::uint32_t file, std::uint64_t offset);
+  void catchUp();
   void resolve(std::string_view bytes);
   void emit(const Pending& token);
 
   const OutputBuffer& out_;
-  std::vector<Source> sources_;
-  // Where the last token of a file was, so that finding the next one reads on from there.
-  std::uint32_t cursorFile_ = 0;
+  OutputBuffer& map_;
+  // The current file from the last token on, and where that token was.
+  std::uint32_t file_ = 0;
+  std::uint32_t filesBegun_ = 0;
+  std::string window_;
+  std::uint64_t windowStart_ = 0;  // the file offset of window_[0]
   std::uint64_t cursorOffset_ = 0;
   TextPosition cursor_;
 
   std::vector<Pending> pending_;
   std::size_t nextPending_ = 0;
-  std::uint64_t shown_ = 0;  // output bytes shown so far
+  std::uint64_t shown_ = 0;    // output bytes looked at so far
+  std::uint64_t written_ = 0;  // output bytes the buffer has written
   TextPosition generated_;   // where the next byte shown goes
 
   // Looked up by string_view: no string is made for a name already known.
@@ -82,7 +83,6 @@ class SourceMapRecorder {
   std::vector<NameSlot> nameSlots_ = std::vector<NameSlot>(kNameSlots);
   std::vector<std::string_view> nameOrder_;
 
-  std::string mappings_;
   // The fields of the last segment: each field of the next is written as a difference.
   std::uint32_t mappedLine_ = 0;
   bool lineHasSegment_ = false;

@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "compiler/output_buffer.h"
 
 namespace qvmin {
 namespace {
 
-// The length of the well-formed UTF-8 sequence at text[at], 0 when it is malformed.
-std::size_t utf8SequenceAt(std::string_view text, std::size_t at) {
+// The length of the well-formed UTF-8 sequence at text[at]; 0 when it is malformed, -1 when
+// text ends before it does but may go on.
+int utf8SequenceAt(std::string_view text, std::size_t at) {
   const auto lead = static_cast<unsigned char>(text[at]);
   std::size_t length;
   unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
@@ -27,12 +27,12 @@ std::size_t utf8SequenceAt(std::string_view text, std::size_t at) {
   } else {
     return 0;
   }
-  if (text.size() - at < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
+  const std::size_t present = text.size() - at < length ? text.size() - at : length;
+  for (std::size_t i = 1; i < present; ++i) {
     const auto next = static_cast<unsigned char>(text[at + i]);
     if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return 0;
   }
-  return length;
+  return present < length ? -1 : static_cast<int>(length);
 }
 
 // Bytes that a JSON string cannot hold as they are, and the first bytes of UTF-8 sequences,
@@ -53,11 +53,10 @@ inline bool needsCare(const char* bytes) {
   return ((word & kHighs) | below20 | hasZero(word ^ ('"' * kOnes)) | hasZero(word ^ ('\\' * kOnes))) != 0;
 }
 
-// A JSON string. Bytes that are not UTF-8 become U+FFFD, as a reader decoding the file would
-// make them.
-void appendJsonString(OutputBuffer& out, std::string_view text) {
+// Writes text as the inside of a JSON string and returns how much of it was written: all of
+// it when `last`, else all but a UTF-8 sequence that the next piece may end.
+std::size_t escapeJson(OutputBuffer& out, std::string_view text, bool last) {
   static constexpr char kHex[] = "0123456789abcdef";
-  out.put('"');
   std::size_t plain = 0;  // start of the run of bytes copied as they are
   std::size_t at = 0;
   while (at < text.size()) {
@@ -70,10 +69,12 @@ void appendJsonString(OutputBuffer& out, std::string_view text) {
       continue;
     }
     if (byte >= 0x80) {
-      if (const std::size_t length = utf8SequenceAt(text, at); length != 0) {
-        at += length;
+      const int length = utf8SequenceAt(text, at);
+      if (length > 0) {
+        at += static_cast<std::size_t>(length);
         continue;
       }
+      if (length < 0 && !last) break;
     }
     out.append(text.substr(plain, at - plain));
     if (byte == '"' || byte == '\\') {
@@ -89,36 +90,54 @@ void appendJsonString(OutputBuffer& out, std::string_view text) {
     }
     plain = ++at;
   }
-  out.append(text.substr(plain));
+  out.append(text.substr(plain, at - plain));
+  return at;
+}
+
+void appendJsonString(OutputBuffer& out, std::string_view text) {
+  out.put('"');
+  escapeJson(out, text, true);
   out.put('"');
 }
 
 }  // namespace
 
-bool writeSourceMapFile(const Platform& platform, int fd, const SourceMapRecorder& recorder, std::string_view file,
-                        const std::vector<std::string>& sources) {
-  OutputBuffer out(platform, fd);
-  out.append("{\"version\":3,\"file\":");
-  appendJsonString(out, file);
-  out.append(",\"sources\":[");
+void writeSourceMapHead(OutputBuffer& map, std::string_view file, const std::vector<std::string>& sources) {
+  map.append("{\"version\":3,\"file\":");
+  appendJsonString(map, file);
+  map.append(",\"sources\":[");
   for (std::size_t i = 0; i < sources.size(); ++i) {
-    if (i != 0) out.put(',');
-    appendJsonString(out, sources[i]);
+    if (i != 0) map.put(',');
+    appendJsonString(map, sources[i]);
   }
-  out.append("],\"sourcesContent\":[");
-  for (std::size_t i = 0; i < recorder.sources().size(); ++i) {
-    if (i != 0) out.put(',');
-    appendJsonString(out, recorder.sources()[i].content);
+  map.append("],\"mappings\":\"");
+}
+
+void writeSourceMapNames(OutputBuffer& map, const std::vector<std::string_view>& names) {
+  map.append("\",\"names\":[");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i != 0) map.put(',');
+    appendJsonString(map, names[i]);
   }
-  out.append("],\"names\":[");
-  for (std::size_t i = 0; i < recorder.names().size(); ++i) {
-    if (i != 0) out.put(',');
-    appendJsonString(out, recorder.names()[i]);
+  map.append("],\"sourcesContent\":[");
+}
+
+void writeSourceMapEnd(OutputBuffer& map) { map.append("]}\n"); }
+
+void JsonStringWriter::add(std::string_view bytes) {
+  if (held_.empty()) {
+    held_.assign(bytes.substr(escapeJson(out_, bytes, false)));
+    return;
   }
-  out.append("],\"mappings\":\"");
-  out.append(recorder.mappings());
-  out.append("\"}\n");
-  return out.flush();
+  std::string piece = std::move(held_);
+  piece.append(bytes);
+  held_.assign(std::string_view(piece).substr(escapeJson(out_, piece, false)));
+}
+
+void JsonStringWriter::finish() {
+  escapeJson(out_, held_, true);
+  held_.clear();
+  out_.put('"');
 }
 
 }  // namespace qvmin

@@ -80,6 +80,7 @@ TARGET_KQN_THROUGHPUT = 0.60     # /syntax modern (quoted names kept) throughput
 TARGET_ESBUILD_MODERN = 10.0   # esbuild time / qvmin /syntax modern time, above
 TARGET_MODERN_RSS_GROWTH = 1.10  # modern peak RSS on the corpus / on one copy of it, at most
 TARGET_MODERN_LF_SHARE = 2.0   # percent of the modern output that is line feeds between tokens, below
+TARGET_MAP_SLOWDOWN = 2.0      # wall time with /smfp / the same run without it, at most
 
 
 class HarnessError(Exception):
@@ -316,17 +317,21 @@ class Case:
         self.timed_out = False
 
 
-def qvmin_case(key, list_dir, list_name, input_bytes, exclusions=None, modern=False, extra=()):
+def qvmin_case(key, list_dir, list_name, input_bytes, exclusions=None, modern=False, extra=(), source_map=False):
     out_dir = os.path.join(WORK, key)
     out = os.path.join(out_dir, "out.js")
     trans = os.path.join(out_dir, "translation.txt")
     argv = [QVMIN, "/sflfp", list_name, "/ofp", out, "/oktfp", trans]
+    outputs = [out, trans]
     if exclusions:
         argv += ["/kelfp", exclusions]
     if modern:
         argv += ["/syntax", "modern"]
+    if source_map:
+        argv += ["/smfp", os.path.join(out_dir, "out.js.map")]
+        outputs.append(os.path.join(out_dir, "out.js.map"))
     argv += list(extra)
-    return Case(key, argv, list_dir, [out, trans], input_bytes)
+    return Case(key, argv, list_dir, outputs, input_bytes)
 
 
 def count_kept_names(info, timeout):
@@ -549,6 +554,8 @@ def report(info, cases, rounds, quick, esbuild_path):
         ("corpus_full", "qvmin (classic)"),
         ("corpus_modern", "qvmin /syntax modern /kqn off"),
         ("corpus_modern_kqn", "qvmin /syntax modern (/kqn on)"),
+        ("corpus_map", "qvmin /smfp (classic)"),
+        ("corpus_modern_map", "qvmin /syntax modern /smfp"),
         ("corpus_keep", "qvmin, every identifier excluded (%d names)" % info["word_count"]),
         ("corpus_cp", "cp"),
         ("corpus_esbuild", "esbuild --minify-whitespace"),
@@ -611,6 +618,21 @@ def report(info, cases, rounds, quick, esbuild_path):
         rss_mb("corpus_full"), modern_rss, corpus_mb, piece_rss, info["base_bytes"] / MB, rel(info["piece"])))
     cmp_row("modern peak RSS, corpus / one copy", rss_growth, "<= %.2f" % TARGET_MODERN_RSS_GROWTH,
             rss_growth <= TARGET_MODERN_RSS_GROWTH)
+    out("")
+
+    # /smfp beside the same run without it.
+    out("Source maps (/smfp) on the corpus (median of the per-round ratios, wall time)")
+    for plain, mapped, label in (("corpus_full", "corpus_map", "classic"),
+                                 ("corpus_modern_kqn", "corpus_modern_map", "/syntax modern")):
+        slowdown = per_round(c[plain], c[mapped], lambda p, m: m[0] / p[0])
+        cmp_row("%s: time with /smfp / without" % label, slowdown, "<= %.2f" % TARGET_MAP_SLOWDOWN,
+                slowdown <= TARGET_MAP_SLOWDOWN)
+        out_path = os.path.join(WORK, mapped, "out.js")
+        map_path = out_path + ".map"
+        if os.path.exists(map_path):
+            out_size, map_size = os.path.getsize(out_path), os.path.getsize(map_path)
+            out("  %-52s %12d bytes beside %d of output (%.2f x), %d of them sourcesContent" % (
+                "%s: source map" % label, map_size, out_size, map_size / out_size, info["corpus_bytes"]))
     out("")
 
     out("Output size on the corpus (%d bytes)" % info["corpus_bytes"])
@@ -739,6 +761,10 @@ def main():
                                         info["corpus_bytes"], modern=True, extra=("/kqn", "off"))
     cases["corpus_modern_kqn"] = qvmin_case("corpus_modern_kqn", CORPUS_DIR, info["corpus_name"] + ".list",
                                             info["corpus_bytes"], modern=True)
+    cases["corpus_map"] = qvmin_case("corpus_map", CORPUS_DIR, info["corpus_name"] + ".list", info["corpus_bytes"],
+                                     source_map=True)
+    cases["corpus_modern_map"] = qvmin_case("corpus_modern_map", CORPUS_DIR, info["corpus_name"] + ".list",
+                                            info["corpus_bytes"], modern=True, source_map=True)
     cases["piece_modern"] = qvmin_case("piece_modern", CORPUS_DIR, "corpus-1.list", info["base_bytes"], modern=True)
     cp_out = os.path.join(WORK, "corpus_cp", "copy.js")
     cases["corpus_cp"] = Case("corpus_cp", ["cp", info["corpus"], cp_out], WORK, [cp_out], info["corpus_bytes"])
@@ -758,7 +784,7 @@ def main():
 
     log("running %d rounds of %d commands" % (rounds, len(cases)))
     run_rounds(list(cases.values()), rounds, args.timeout,
-               tied=[("corpus_full", "corpus_modern", "corpus_modern_kqn")])
+               tied=[("corpus_full", "corpus_modern", "corpus_modern_kqn", "corpus_map", "corpus_modern_map")])
 
     # Output sizes beside esbuild's full minification, which is run once and not timed.
     es_min_out = os.path.join(WORK, "corpus_esbuild_minify", "out.js")

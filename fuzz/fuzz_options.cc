@@ -59,6 +59,8 @@ bool newerOptionTakes(const std::string& name, const std::string& value, bool& n
            (digits.size() < largest.size() || (digits.size() == largest.size() && digits <= largest));
   }
   if (name == "/iktfp") return true;
+  if (name == "/smfp") return !value.empty();
+  if (name == "/smurl") return !value.empty() && value.find_first_of("\n\r") == std::string::npos;
   newer = false;
   return false;
 }

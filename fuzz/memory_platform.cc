@@ -134,7 +134,9 @@ void resetMemorySystem() { memorySystem() = MemorySystem{}; }
 
 const Platform& memoryPlatform() {
   static const Platform memory{openForReading, createForWriting, readSome, writeSome, closeFd,
-                               ticks,          statFile,         readLink, print};
+                               ticks,          statFile,         readLink, print,
+                               // Memory files have no folders: paths are read from the root.
+                               []() { return std::string("/"); }};
   return memory;
 }
 

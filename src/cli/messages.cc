@@ -68,6 +68,14 @@ void printUsage(const Platform& platform) {
       "of a template without substitutions) anywhere in the source files is never genericized, so that obj['total'] "
       "and obj.total stay the same property.  The default is off with /syntax classic and on with /syntax modern.\n",
       "\n",
+      "/smfp sourceMapFilePath: A valid file path to create a source map (revision 3) of the output file.  It maps "
+      "every token of the output back to its source file, line and column, and every genericized identifier to its "
+      "original name; the source files are named relative to the source map's folder, and their text is included.  A "
+      "pre-existing file with the same name will be overwritten!\n",
+      "\n",
+      "/smurl sourceMapUrl: Ends the output file with the line //# sourceMappingURL=sourceMapUrl, which tells "
+      "debuggers where the source map is.\n",
+      "\n",
       "/iktfp inputKeywordTranslationFilePath: A valid file path to the keyword translation file of an earlier run.  "
       "Every identifier listed there keeps its generic name, unless the name or the identifier is now a keyword or "
       "excluded; new identifiers get names that are not in use, and the new translation file lists the kept pairs "

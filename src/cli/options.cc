@@ -74,6 +74,17 @@ bool setNewerOption(std::string_view name, std::string_view value, ExtendedSetti
     extended.given.seed = seed;
     return seed.has_value();
   }
+  if (name == "/smfp") {
+    extended.sourceMapFilePath.supplied = true;
+    extended.sourceMapFilePath.text = value;
+    return !value.empty();
+  }
+  if (name == "/smurl") {
+    // The URL ends the output on a line of its own.
+    extended.sourceMapUrlGiven = true;
+    extended.given.sourceMapUrl = value;
+    return !value.empty() && value.find_first_of("\n\r") == std::string_view::npos;
+  }
   known = false;
   return false;
 }

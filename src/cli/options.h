@@ -27,6 +27,8 @@ struct ExtendedSettings {
   bool syntaxGiven = false;
   bool environmentGiven = false;
   bool keepQuotedNamesGiven = false;
+  bool sourceMapUrlGiven = false;
+  PathSetting sourceMapFilePath;  // /smfp
   CompileOptions given;
 
   CompileOptions resolved() const {

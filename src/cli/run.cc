@@ -64,6 +64,11 @@ void echoExtendedSettings(const Platform& platform, const ExtendedSettings& exte
     say(platform, "environment: %s\n", kNames[static_cast<int>(given.environment)]);
   }
   if (extended.keepQuotedNamesGiven) say(platform, "keepQuotedNames: %s\n", given.keepQuotedNames ? "on" : "off");
+  const PathSetting& map = extended.sourceMapFilePath;
+  if (map.supplied) say(platform, "sourceMapFilePath: %*s\n", map.width(), map.c_str());
+  if (extended.sourceMapUrlGiven) {
+    say(platform, "sourceMapUrl: %*s\n", static_cast<int>(given.sourceMapUrl.size()), given.sourceMapUrl.c_str());
+  }
   const PathSetting& earlierTranslation = extended.inputKeywordTranslationFilePath;
   if (earlierTranslation.supplied) {
     say(platform, "inputKeywordTranslationFilePath: %*s\n", earlierTranslation.width(), earlierTranslation.c_str());
@@ -104,6 +109,7 @@ bool runPhases(const Platform& platform, RunData& run) {
   const PathSetting& earlierTranslation = run.extended.inputKeywordTranslationFilePath;
   RunFiles files{settings.sourceFilesListFilePath, settings.keywordExclusionListFilePath, settings.outputFilePath,
                  settings.outputKeywordTranslationFilePath, run.sourceFiles, &earlierTranslation};
+  if (run.extended.sourceMapFilePath.supplied) files.sourceMapFilePath = &run.extended.sourceMapFilePath;
   if (options.keepQuotedNames && collectQuotedNames(platform, files, keywords, options)) {
     say(platform, "\n");
     say(platform, "Pseudo-Compilation Aborted!\n");

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace qvmin {
 
@@ -25,6 +26,8 @@ struct CompileOptions {
   bool keepQuotedNames = false;
   std::optional<std::uint64_t> seed;  // /seed: names drawn from a seeded generator, not the tick counter
   KeptNames* keptNames = nullptr;     // /iktfp, once read: handed over to the genericizer
+  // Written as `//# sourceMappingURL=` on a line of its own after the output; empty: none.
+  std::string sourceMapUrl;
 };
 
 }  // namespace qvmin

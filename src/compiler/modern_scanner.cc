@@ -341,6 +341,9 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
       onToken(observer.context, cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin));
     }
   };
+  auto markName = [&](std::string_view key, std::string_view text) {
+    if (kWrites && observer.onName != nullptr) observer.onName(observer.context, key, text);
+  };
   // Called after every token of code: what the next one may be. The word and punctuator cases
   // set what else they know afterwards.
   auto afterToken = [&](bool slashBeginsRegex) {
@@ -415,6 +418,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               const std::string_view text = *named;
               const unsigned traits = escaped || (context & kAfterDot) != 0 ? 0 : wordTraits(raw);
               markToken(p, TokenClass::kWord);
+              markName(escaped ? std::string_view(decoded) : raw, text);
               writer.begin(TokenClass::kWord, text);
               out.append(text);
               writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
@@ -500,6 +504,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 }
                 const std::string_view text = *named;
                 markToken(p, TokenClass::kWord);
+                markName(escaped ? std::string_view(decoded) : bytesOf(p + 1, wordEnd), text);
                 writer.begin(TokenClass::kWord, "#");
                 out.put('#');
                 out.append(text);

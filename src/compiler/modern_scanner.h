@@ -16,6 +16,7 @@
 #include "compiler/output_buffer.h"
 #include "compiler/quoted_names.h"
 #include "compiler/scanner.h"
+#include "compiler/token_observer.h"
 #include "compiler/token_writer.h"
 
 namespace qvmin {
@@ -39,11 +40,6 @@ enum class OpenBracket : std::uint8_t {
   kBlockBrace,          // a slash after its } begins a regex
   kExpressionBrace,     // an object literal: a slash after its } divides
   kSubstitution,        // ${ of a template: its } returns to the template text
-};
-
-struct TokenObserver {
-  void* context = nullptr;
-  void (*onToken)(void* context, TokenClass cls, std::uint32_t file, std::uint64_t offset) = nullptr;
 };
 
 struct ModernScanner {

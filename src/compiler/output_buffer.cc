@@ -7,7 +7,11 @@ OutputBuffer::OutputBuffer(const Platform& platform, int fd, std::size_t capacit
 
 bool OutputBuffer::writeAll(const char* bytes, std::size_t size) {
   if (failed_) return false;
-  if (size == 0 || fd_ < 0) return true;  // no descriptor: a pass that only reads
+  if (size == 0) return true;
+  handedOver_ += size;
+  lastWritten_ = bytes[size - 1];
+  if (watcher_.onBytes != nullptr) watcher_.onBytes(watcher_.context, std::string_view(bytes, size));
+  if (fd_ < 0) return true;  // no descriptor: a pass that only reads
   std::ptrdiff_t accepted = platform_.write(fd_, bytes, size);
   if (accepted < 0 || static_cast<std::size_t>(accepted) < size) failed_ = true;
   return !failed_;

@@ -14,6 +14,13 @@
 
 namespace qvmin {
 
+// Shown every run of bytes just before it is written, in order: for the source map, which
+// finds the line and column of each token there.
+struct ByteWatcher {
+  void* context = nullptr;
+  void (*onBytes)(void* context, std::string_view bytes) = nullptr;
+};
+
 class OutputBuffer {
  public:
   static constexpr std::size_t kDefaultCapacity = 256 * 1024;
@@ -61,6 +68,13 @@ class OutputBuffer {
   // Writes out what is buffered; false once any write has failed.
   bool flush();
   bool failed() const { return failed_; }
+  // Bytes taken so far, buffered ones included.
+  std::uint64_t taken() const { return handedOver_ + used_; }
+  // The bytes taken since the last write.
+  std::string_view buffered() const { return std::string_view(data_.get(), used_); }
+  // The last byte handed to the platform; 0 before the first.
+  char lastWritten() const { return lastWritten_; }
+  void watch(ByteWatcher watcher) { watcher_ = watcher; }
 
  private:
   void appendSlow(std::string_view bytes);
@@ -72,6 +86,9 @@ class OutputBuffer {
   std::unique_ptr<char[]> data_;
   std::size_t used_ = 0;
   bool failed_ = false;
+  std::uint64_t handedOver_ = 0;
+  char lastWritten_ = 0;
+  ByteWatcher watcher_;
 };
 
 }  // namespace qvmin

@@ -94,8 +94,9 @@ bool reportOutputClash(const Platform& platform, const RunFiles& files) {
     const char* role;
     const std::string& path;
   };
-  const Output outputs[] = {{"outputFile", files.outputFilePath.text},
-                            {"outputKeywordTranslationFile", files.outputKeywordTranslationFilePath.text}};
+  std::vector<Output> outputs{{"outputFile", files.outputFilePath.text},
+                              {"outputKeywordTranslationFile", files.outputKeywordTranslationFilePath.text}};
+  if (files.sourceMapFilePath != nullptr) outputs.push_back({"sourceMapFile", files.sourceMapFilePath->text});
   for (const Output& output : outputs) {
     Destination where = destinationOf(platform, output.path);
     for (const Input& input : inputs) {
@@ -105,7 +106,7 @@ bool reportOutputClash(const Platform& platform, const RunFiles& files) {
           output.path.c_str(), input.role, static_cast<int>(input.path->size()), input.path->c_str());
       return true;
     }
-    // The translation file is also checked against the output file.
+    // Each later output is also checked against the ones before it.
     addInput(output.role, output.path);
   }
   return false;

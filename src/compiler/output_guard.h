@@ -14,6 +14,7 @@ struct RunFiles {
   const PathSetting& outputKeywordTranslationFilePath;
   const SourceFileList& sourceFiles;
   const PathSetting* inputKeywordTranslationFilePath = nullptr;  // may be not supplied
+  const PathSetting* sourceMapFilePath = nullptr;  // when a source map is written
 };
 
 // Reports the first output that names the same file as an input (or the other output) and

@@ -7,7 +7,10 @@
 #include "compiler/modern_scanner.h"
 #include "compiler/output_buffer.h"
 #include "compiler/quoted_names.h"
+#include "compiler/relative_path.h"
 #include "compiler/scanner.h"
+#include "compiler/source_map.h"
+#include "compiler/source_map_file.h"
 #include "compiler/translation_file.h"
 #include "platform/console.h"
 #include "platform/file_handle.h"
@@ -45,6 +48,16 @@ class Compilation {
       if (!output.close()) report(platform_, "Error closing the outputFile", outputPath);
       return true;
     }
+    const PathSetting* mapPath = files_.sourceMapFilePath;
+    if (mapPath != nullptr) {
+      map_ = FileHandle(platform_, platform_.createForWriting(mapPath->c_str()));
+      if (!map_.isOpen()) {
+        report(platform_, "Error opening sourceMapFile", mapPath->text);
+        return failureExit(output, translation);
+      }
+      mapOut_ = std::make_unique<OutputBuffer>(platform_, map_.fd());
+      writeSourceMapHeadFor(*mapPath);
+    }
 
     auto block = std::make_unique_for_overwrite<char[]>(kSourceReadBlock);
     Genericizer genericizer(keywordTable_, platform_);
@@ -52,16 +65,28 @@ class Compilation {
     setUpGenericizer(genericizer);
     if (options_.keptNames != nullptr) keepNames(genericizer, *options_.keptNames);
     OutputBuffer out(platform_, output.fd());
+    std::unique_ptr<SourceMapRecorder> recorder;
+    if (mapPath != nullptr) {
+      recorder = std::make_unique<SourceMapRecorder>(out, *mapOut_);
+      out.watch(recorder->watcher());
+    }
     if (options_.syntax == Syntax::kModern) {
       ModernScanner scanner(out, &genericizer);
-      if (!compileFiles(scanner, out, block.get())) return failureExit(output, translation);
+      if (recorder) scanner.observer = recorder->observer();
+      if (!compileFiles(scanner, out, block.get(), recorder.get())) return failureExit(output, translation);
     } else {
       Scanner scanner(out, &genericizer);
-      if (!compileFiles(scanner, out, block.get())) return failureExit(output, translation);
+      if (recorder) scanner.observer = recorder->observer();
+      if (!compileFiles(scanner, out, block.get(), recorder.get())) return failureExit(output, translation);
+    }
+    if (!options_.sourceMapUrl.empty() && !appendSourceMapUrl(out)) {
+      reportWriteFailure();
+      return failureExit(output, translation);
     }
 
     bool failed = writeKeywordTranslationFile(platform_, translation.fd(), files_.outputKeywordTranslationFilePath,
                                               translationPairsInOrder(genericizer));
+    if (recorder && !failed) failed = finishSourceMap(*recorder, block.get());
     if (!output.close()) {
       report(platform_, "Error closing the outputFile", outputPath);
       failed = true;
@@ -70,9 +95,80 @@ class Compilation {
       report(platform_, "Error closing the outputKeywordTranslationFile", translationPath);
       failed = true;
     }
+    if (!map_.close()) {
+      report(platform_, "Error closing the sourceMapFile", mapPath->text);
+      failed = true;
+    }
     return failed;
   }
 
+ private:
+  // The URL line after the output: a line of its own, the output's last line.
+  bool appendSourceMapUrl(OutputBuffer& out) {
+    if (!out.flush()) return false;
+    if (out.taken() != 0 && out.lastWritten() != '\n') out.put('\n');
+    out.append("//# sourceMappingURL=");
+    out.append(options_.sourceMapUrl);
+    return out.flush();
+  }
+
+  // The map's text before the mappings, which the run adds as it writes the output.
+  void writeSourceMapHeadFor(const PathSetting& mapPath) {
+    const std::string currentDirectory = platform_.currentDirectory != nullptr ? platform_.currentDirectory() : "";
+    std::vector<std::string> sources;
+    sources.reserve(files_.sourceFiles.entries.size());
+    for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
+      sources.push_back(pathFromFolderOf(mapPath.text, entry.path, currentDirectory));
+    }
+    writeSourceMapHead(*mapOut_, pathFromFolderOf(mapPath.text, files_.outputFilePath.text, currentDirectory), sources);
+  }
+
+  // Ends the map once the output is complete: the names, and the text of every source, read
+  // again; true on failure, after reporting it.
+  bool finishSourceMap(const SourceMapRecorder& recorder, char* block) {
+    OutputBuffer& map = *mapOut_;
+    writeSourceMapNames(map, recorder.names());
+    bool first = true;
+    for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
+      if (!first) map.put(',');
+      first = false;
+      if (map.failed()) break;
+      if (!copySourceText(entry, map, block)) return true;
+    }
+    writeSourceMapEnd(map);
+    if (map.flush()) return false;
+    report(platform_, "An error occured while writing to the sourceMapFile", files_.sourceMapFilePath->text);
+    return true;
+  }
+
+  // One source's text as a JSON string; false after reporting a failure.
+  bool copySourceText(const SourceFileEntry& entry, OutputBuffer& map, char* block) {
+    FileHandle source(platform_, platform_.openForReading(entry.path.c_str()));
+    if (!source.isOpen()) {
+      report(platform_, "Error opening currentSourceFile", entry.path);
+      return false;
+    }
+    JsonStringWriter text(map);
+    bool ok = true;
+    for (;;) {
+      const std::ptrdiff_t got = platform_.read(source.fd(), block, kSourceReadBlock);
+      if (got < 0) {
+        report(platform_, "An error occured while reading from the currentSourceFile", entry.path);
+        ok = false;
+        break;
+      }
+      if (got == 0) break;
+      text.add(std::string_view(block, static_cast<std::size_t>(got)));
+    }
+    text.finish();
+    if (!source.close()) {
+      report(platform_, "Error closing the currentSourceFile", entry.path);
+      ok = false;
+    }
+    return ok;
+  }
+
+ public:
   // A first pass over the sources that only reads their string literals: every name a string
   // holds is kept before the first generic name is drawn. True on failure, after reporting it.
   bool collectQuotedNames() {
@@ -92,18 +188,20 @@ class Compilation {
       ModernScanner scanner(discard, keep);
       scanner.readsOnly = true;
       scanner.strings = collector.sink();
-      return compileFiles(scanner, discard, block);
+      return compileFiles(scanner, discard, block, nullptr);
     }
     Scanner scanner(discard, keep);
     scanner.strings = collector.sink();
-    return compileFiles(scanner, discard, block);
+    return compileFiles(scanner, discard, block, nullptr);
   }
 
-  // Scans every source file in list order; false after reporting a failure.
+  // Scans every source file in list order, showing each to the recorder when there is one;
+  // false after reporting a failure.
   template <typename AnyScanner>
-  bool compileFiles(AnyScanner& scanner, OutputBuffer& out, char* block) {
+  bool compileFiles(AnyScanner& scanner, OutputBuffer& out, char* block, SourceMapRecorder* recorder) {
     for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
-      if (!compileFile(entry, scanner, out, block)) return false;
+      if (recorder != nullptr) recorder->beginFile();
+      if (!compileFile(entry, scanner, out, block, recorder)) return false;
       scanner.crossFileBoundary();
     }
     return true;
@@ -111,7 +209,8 @@ class Compilation {
 
   // Scans one source file into the output; false after reporting a failure.
   template <typename AnyScanner>
-  bool compileFile(const SourceFileEntry& entry, AnyScanner& scanner, OutputBuffer& out, char* block) {
+  bool compileFile(const SourceFileEntry& entry, AnyScanner& scanner, OutputBuffer& out, char* block,
+                   SourceMapRecorder* recorder) {
     FileHandle source(platform_, platform_.openForReading(entry.path.c_str()));
     if (!source.isOpen()) {
       report(platform_, "Error opening currentSourceFile", entry.path);
@@ -130,6 +229,7 @@ class Compilation {
         ok = false;
         break;
       }
+      if (recorder != nullptr) recorder->addSourceBytes(std::string_view(block, static_cast<std::size_t>(got)));
       bool scanned = got == 0 ? scanner.endOfFile() : scanner.scan(std::string_view(block, static_cast<std::size_t>(got)));
       if (out.failed() || (got == 0 && !out.flush())) {
         reportWriteFailure();
@@ -165,7 +265,11 @@ class Compilation {
       report(platform_, "Error closing the outputFile", files_.outputFilePath.text);
       return true;
     }
-    if (!translation.close()) report(platform_, "Error closing the outputKeywordTranslationFile", files_.outputKeywordTranslationFilePath.text);
+    if (!translation.close()) {
+      report(platform_, "Error closing the outputKeywordTranslationFile", files_.outputKeywordTranslationFilePath.text);
+      return true;
+    }
+    if (!map_.close()) report(platform_, "Error closing the sourceMapFile", files_.sourceMapFilePath->text);
     return true;
   }
 
@@ -173,6 +277,8 @@ class Compilation {
   const RunFiles& files_;
   KeywordTable& keywordTable_;
   const CompileOptions& options_;
+  FileHandle map_;  // open while a source map is written
+  std::unique_ptr<OutputBuffer> mapOut_;
 };
 
 }  // namespace

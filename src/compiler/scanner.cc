@@ -84,6 +84,7 @@ void Scanner::endNumber() {
   token.clear();
 }
 
+template <bool kObserved>
 [[gnu::always_inline]] inline bool Scanner::writeIdentifier(std::string_view identifier) {
   lastTokenWasWord = true;
   std::string_view text = identifier;
@@ -94,14 +95,18 @@ void Scanner::endNumber() {
   } else if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, identifier, &text)) {
     return false;
   }
+  if constexpr (kObserved) {
+    if (observer.onName != nullptr) observer.onName(observer.context, identifier, text);
+  }
   out.append(text);
   forgetOperators();
   return true;
 }
 
+template <bool kObserved>
 bool Scanner::endIdentifier() {
   mode = ScanMode::kBetweenTokens;
-  if (!writeIdentifier(token)) return false;
+  if (!writeIdentifier<kObserved>(token)) return false;
   token.clear();
   return true;
 }
@@ -116,9 +121,11 @@ void Scanner::endString(char closingQuote) {
   token.clear();
 }
 
-[[gnu::always_inline]] inline void Scanner::normalRules(unsigned char byte) {
+template <bool kObserved>
+[[gnu::always_inline]] inline void Scanner::normalRules(unsigned char byte, std::uint64_t offset) {
   switch (kByteKinds[byte]) {
     case ByteKind::kDigit:
+      mark<kObserved>(TokenClass::kNumber, offset);
       applySpaceRule();
       mode = ScanMode::kNumber;
       token.push_back(static_cast<char>(byte));
@@ -127,18 +134,21 @@ void Scanner::endString(char closingQuote) {
       mode = ScanMode::kPendingSlash;
       break;
     case ByteKind::kOperator:
+      mark<kObserved>(TokenClass::kPunctuator, offset);
       writeOperator(static_cast<char>(byte));
       pendingWhitespace = false;
       lastTokenWasWord = false;
       break;
     case ByteKind::kApostrophe:
     case ByteKind::kQuote:
+      mark<kObserved>(TokenClass::kString, offset);
       pendingWhitespace = false;
       lastTokenWasWord = false;
       mode = byte == '\'' ? ScanMode::kSingleQuotedString : ScanMode::kDoubleQuotedString;
       token.push_back(static_cast<char>(byte));
       break;
     case ByteKind::kIdentifierStart:
+      mark<kObserved>(TokenClass::kWord, offset);
       applySpaceRule();
       mode = ScanMode::kIdentifier;
       token.push_back(static_cast<char>(byte));
@@ -153,8 +163,18 @@ void Scanner::endString(char closingQuote) {
 }
 
 bool Scanner::scan(std::string_view bytes) {
+  const bool scanned = observer.onToken != nullptr ? scanWith<true>(bytes) : scanWith<false>(bytes);
+  fileOffset += bytes.size();
+  return scanned;
+}
+
+template <bool kObserved>
+bool Scanner::scanWith(std::string_view bytes) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const unsigned char* const begin = p;
   const unsigned char* const end = p + bytes.size();
+  // Where a byte of this block is in its file; only computed for an observer.
+  auto at = [&](const unsigned char* byte) { return fileOffset + static_cast<std::uint64_t>(byte - begin); };
   while (p < end) {
     unsigned char byte = *p;
     switch (mode) {
@@ -168,6 +188,7 @@ bool Scanner::scan(std::string_view bytes) {
           if (kind == ByteKind::kIdentifierStart) {
             const unsigned char* run = skipIdentifierChars(p + 1, end);
             std::string_view identifier(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
+            mark<kObserved>(TokenClass::kWord, at(p));
             applySpaceRule();
             if (run == end) [[unlikely]] {
               mode = ScanMode::kIdentifier;
@@ -175,7 +196,7 @@ bool Scanner::scan(std::string_view bytes) {
               p = run;
               goto nextMode;
             }
-            if (!writeIdentifier(identifier)) [[unlikely]] {
+            if (!writeIdentifier<kObserved>(identifier)) [[unlikely]] {
               token.assign(identifier);
               return false;
             }
@@ -183,12 +204,14 @@ bool Scanner::scan(std::string_view bytes) {
             // A word is most often followed straight away by an operator character: handle it
             // here, where the branch predictor knows a word came before.
             if (kByteKinds[*p] == ByteKind::kOperator) {
+              mark<kObserved>(TokenClass::kPunctuator, at(p));
               writeOperator(static_cast<char>(*p));
               pendingWhitespace = false;
               lastTokenWasWord = false;
               ++p;
             }
           } else if (kind == ByteKind::kOperator) {
+            mark<kObserved>(TokenClass::kPunctuator, at(p));
             writeOperator(static_cast<char>(byte));
             pendingWhitespace = false;
             lastTokenWasWord = false;
@@ -203,18 +226,19 @@ bool Scanner::scan(std::string_view bytes) {
             const unsigned char* run = p + 1;
             while (run < end && digitChars[*run]) ++run;
             if (run < end && !kNumberContinuations[*run]) {
+              mark<kObserved>(TokenClass::kNumber, at(p));
               applySpaceRule();
               lastTokenWasWord = true;
               out.append(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p)));
               forgetOperators();
               p = run;
             } else {
-              normalRules(byte);
+              normalRules<kObserved>(byte, at(p));
               ++p;
               goto nextMode;
             }
           } else {
-            normalRules(byte);
+            normalRules<kObserved>(byte, at(p));
             ++p;
             if (mode != ScanMode::kBetweenTokens) goto nextMode;
           }
@@ -233,7 +257,7 @@ bool Scanner::scan(std::string_view bytes) {
           mode = ScanMode::kNumberExponentMark;
         } else {
           endNumber();
-          normalRules(byte);
+          normalRules<kObserved>(byte, at(p));
         }
         ++p;
         continue;
@@ -247,7 +271,7 @@ bool Scanner::scan(std::string_view bytes) {
           mode = ScanMode::kNumberExponentDigits;
         } else {
           endNumber();
-          normalRules(byte);
+          normalRules<kObserved>(byte, at(p));
         }
         ++p;
         continue;
@@ -259,7 +283,7 @@ bool Scanner::scan(std::string_view bytes) {
           mode = ScanMode::kNumberExponentDigits;
         } else {
           endNumber();
-          normalRules(byte);
+          normalRules<kObserved>(byte, at(p));
         }
         ++p;
         continue;
@@ -269,7 +293,7 @@ bool Scanner::scan(std::string_view bytes) {
           token.push_back(static_cast<char>(byte));
         } else {
           endNumber();
-          normalRules(byte);
+          normalRules<kObserved>(byte, at(p));
         }
         ++p;
         continue;
@@ -281,9 +305,11 @@ bool Scanner::scan(std::string_view bytes) {
           mode = ScanMode::kBlockComment;
         } else {
           mode = ScanMode::kBetweenTokens;
+          // The slash was the byte before this one, maybe at the end of the last block.
+          mark<kObserved>(TokenClass::kPunctuator, at(p) - 1);
           writeOperator('/');
           lastTokenWasWord = false;
-          normalRules(byte);
+          normalRules<kObserved>(byte, at(p));
         }
         ++p;
         continue;
@@ -337,8 +363,8 @@ bool Scanner::scan(std::string_view bytes) {
         p = skipIdentifierChars(p, end);
         token.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
         if (p == end) continue;
-        if (!endIdentifier()) return false;
-        normalRules(*p);
+        if (!endIdentifier<kObserved>()) return false;
+        normalRules<kObserved>(*p, at(p));
         ++p;
         continue;
       }
@@ -360,6 +386,7 @@ bool Scanner::endOfFile() {
       break;
     case ScanMode::kPendingSlash:
       mode = ScanMode::kBetweenTokens;
+      if (observer.onToken != nullptr) mark<true>(TokenClass::kPunctuator, fileOffset - 1);
       writeOperator('/');
       break;
     case ScanMode::kLineComment:
@@ -375,7 +402,7 @@ bool Scanner::endOfFile() {
       endString(0);
       break;
     case ScanMode::kIdentifier:
-      if (!endIdentifier()) return false;
+      if (!(observer.onToken != nullptr ? endIdentifier<true>() : endIdentifier<false>())) return false;
       break;
   }
   return true;

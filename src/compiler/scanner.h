@@ -10,6 +10,7 @@
 #include "compiler/genericizer.h"
 #include "compiler/output_buffer.h"
 #include "compiler/quoted_names.h"
+#include "compiler/token_observer.h"
 
 namespace qvmin {
 
@@ -52,6 +53,8 @@ struct Scanner {
   void crossFileBoundary() {
     lastTokenWasWord = true;
     pendingWhitespace = true;
+    ++fileIndex;
+    fileOffset = 0;
   }
 
   // The identifier that got no name, when scanning stopped.
@@ -61,6 +64,11 @@ struct Scanner {
   Genericizer* genericizer;
   IdentifierRewriter rewriter;
   StringSink strings;  // given the content of every string literal, when set
+  // Told of every token as it begins (an operator character is a token of its own). Without
+  // one the scanner runs as if the seam were not there.
+  TokenObserver observer;
+  std::uint32_t fileIndex = 0;
+  std::uint64_t fileOffset = 0;    // bytes of the current file before the block being scanned
   ScanMode mode = ScanMode::kBetweenTokens;
   bool pendingWhitespace = false;  // whitespace, a comment or a file boundary since the last token
   bool lastTokenWasWord = false;   // the last token written was an identifier or a number
@@ -74,12 +82,21 @@ struct Scanner {
     lastOperator = 0;
     operatorBeforeLast = 0;
   }
-  void normalRules(unsigned char byte);
+  template <bool kObserved>
+  bool scanWith(std::string_view bytes);
+  template <bool kObserved>
+  void mark(TokenClass cls, std::uint64_t offset) {
+    if constexpr (kObserved) observer.onToken(observer.context, cls, fileIndex, offset);
+  }
+  template <bool kObserved>
+  void normalRules(unsigned char byte, std::uint64_t offset);
   void applySpaceRule();
   void writeOperator(char byte);
   const unsigned char* skipPast(const unsigned char* p, const unsigned char* end, char target, ScanMode then);
   void endNumber();
+  template <bool kObserved>
   bool writeIdentifier(std::string_view identifier);
+  template <bool kObserved>
   bool endIdentifier();
   void endString(char closingQuote);
 };

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace qvmin {
@@ -36,6 +37,8 @@ struct Platform {
   std::ptrdiff_t (*readLink)(const char* path, char* buffer, std::size_t size);
   // Appends bytes to standard output.
   void (*print)(std::string_view text);
+  // The current working directory; empty when it cannot be found.
+  std::string (*currentDirectory)();
 };
 
 // The real operating system.

@@ -63,11 +63,18 @@ std::ptrdiff_t readLink(const char* path, char* buffer, std::size_t size) { retu
 
 void print(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
+std::string currentDirectory() {
+  std::string path(4096, '\0');
+  if (::getcwd(path.data(), path.size()) == nullptr) return {};
+  path.resize(path.find('\0'));
+  return path;
+}
+
 }  // namespace
 
 const Platform& systemPlatform() {
   static const Platform real{openForReading, createForWriting, readSome, writeSome, closeFd,
-                             ticks,          statFile,         readLink,  print};
+                             ticks,          statFile,         readLink,  print, currentDirectory};
   return real;
 }
 

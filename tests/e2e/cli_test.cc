@@ -56,6 +56,12 @@ std::string usage() {
       "/kqn on|off: Keep quoted names.  With on, an identifier whose text is the whole content of a string literal (or "
       "of a template without substitutions) anywhere in the source files is never genericized, so that obj['total'] "
       "and obj.total stay the same property.  The default is off with /syntax classic and on with /syntax modern.\n\n"
+      "/smfp sourceMapFilePath: A valid file path to create a source map (revision 3) of the output file.  It maps "
+      "every token of the output back to its source file, line and column, and every genericized identifier to its "
+      "original name; the source files are named relative to the source map's folder, and their text is included.  A "
+      "pre-existing file with the same name will be overwritten!\n\n"
+      "/smurl sourceMapUrl: Ends the output file with the line //# sourceMappingURL=sourceMapUrl, which tells "
+      "debuggers where the source map is.\n\n"
       "/iktfp inputKeywordTranslationFilePath: A valid file path to the "
       "keyword translation file of an earlier run.  Every identifier listed there keeps its generic name, unless the "
       "name or the identifier is now a keyword or excluded; new identifiers get names that are not in use, and the new "
@@ -164,6 +170,37 @@ const CommandLineCase kNewerOptions[] = {
      {{"l", "a.js\n"}, {"a.js", ""}},
      echo("l", "", "o", "t") + "syntax: classic\n" + pseudoCompiled(1),
      0},
+    {"EmptySourceMapPath", {"/smfp", "", "/sflfp", "l", "/ofp", "o", "/oktfp", "t"}, {}, badValue("/smfp", ""), 1},
+    {"SourceMapUrlOverTwoLines", {"/SMURL", "a\nb.map"}, {}, badValue("/smurl", "a\nb.map"), 1},
+    {"SourceMapOptionsEchoedAfterTheOthers",
+     {"/smurl", "o.map", "/sflfp", "l", "/smfp", "o.map", "/ofp", "o", "/oktfp", "t", "/kqn", "on"},
+     {{"l", "a.js\n"}, {"a.js", "x"}},
+     echo("l", "", "o", "t") + "keepQuotedNames: on\nsourceMapFilePath: o.map\nsourceMapUrl: o.map\n" +
+         pseudoCompiled(1),
+     0},
+    {"SourceMapOverwritingASource",
+     {"/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/smfp", "./a.js"},
+     {{"l", "a.js\n"}, {"a.js", "x"}},
+     echo("l", "", "o", "t") + "sourceMapFilePath: ./a.js\n\nThe sourceMapFile (./a.js) would overwrite the "
+         "currentSourceFile (a.js)!\n" + aborted(),
+     1},
+    {"SourceMapOverwritingTheOutput",
+     {"/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/smfp", "o"},
+     {{"l", "a.js\n"}, {"a.js", "x"}},
+     echo("l", "", "o", "t") + "sourceMapFilePath: o\n\nThe sourceMapFile (o) would overwrite the outputFile (o)!\n" +
+         aborted(),
+     1},
+    {"SourceMapWriteFails",
+     {"/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/smfp", "/dev/full"},
+     {{"l", "a.js\n"}, {"a.js", "x"}},
+     echo("l", "", "o", "t") + "sourceMapFilePath: /dev/full\n\nAn error occured while writing to the sourceMapFile: "
+         "/dev/full\n" + aborted(),
+     1},
+    {"SourceMapPathIsAFolder",
+     {"/sflfp", "l", "/ofp", "o", "/oktfp", "t", "/smfp", "."},
+     {{"l", "a.js\n"}, {"a.js", "x"}},
+     echo("l", "", "o", "t") + "sourceMapFilePath: .\n\nError opening sourceMapFile: .\n" + aborted(),
+     1},
 };
 INSTANTIATE_TEST_SUITE_P(NewerOptions, CommandLine, ::testing::ValuesIn(kNewerOptions),
                          [](const auto& info) { return info.param.name; });

@@ -79,6 +79,8 @@ std::ptrdiff_t readLink(const char* path, char* buffer, std::size_t size) {
 
 void print(std::string_view text) { state().printed.append(text); }
 
+std::string currentDirectory() { return systemPlatform().currentDirectory(); }
+
 }  // namespace
 
 FakeSystem& fakeSystem() { return state(); }
@@ -86,7 +88,7 @@ FakeSystem& fakeSystem() { return state(); }
 void resetFakeSystem() { state() = FakeSystem{}; }
 
 const Platform& fakePlatform() {
-  static const Platform fake{openForReading, createForWriting, readSome, writeSome, closeFd, ticks, statFile, readLink, print};
+  static const Platform fake{openForReading, createForWriting, readSome, writeSome, closeFd, ticks, statFile, readLink, print, currentDirectory};
   return fake;
 }
 

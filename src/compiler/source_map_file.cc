@@ -1,0 +1,143 @@
+#include "compiler/source_map_file.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+
+namespace qvmin {
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[at]; 0 when it is malformed, -1 when
+// text ends before it does but may go on.
+int utf8SequenceAt(std::string_view text, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  std::size_t length;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  const std::size_t present = text.size() - at < length ? text.size() - at : length;
+  for (std::size_t i = 1; i < present; ++i) {
+    const auto next = static_cast<unsigned char>(text[at + i]);
+    if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return 0;
+  }
+  return present < length ? -1 : static_cast<int>(length);
+}
+
+// Bytes that a JSON string cannot hold as they are, and the first bytes of UTF-8 sequences,
+// which are checked.
+constexpr std::array<bool, 256> kNeedsCare = [] {
+  std::array<bool, 256> care{};
+  for (int b = 0; b < 256; ++b) care[b] = b < 0x20 || b == '"' || b == '\\' || b >= 0x80;
+  return care;
+}();
+
+// Whether any of eight bytes needs care, tested on them as one word.
+inline bool needsCare(const char* bytes) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  std::uint64_t word;
+  std::memcpy(&word, bytes, 8);
+  auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+  const std::uint64_t below20 = (word - 0x20 * kOnes) & ~word & kHighs;
+  return ((word & kHighs) | below20 | hasZero(word ^ ('"' * kOnes)) | hasZero(word ^ ('\\' * kOnes))) != 0;
+}
+
+// Writes text as the inside of a JSON string and returns how much of it was written: all of
+// it when `last`, else all but a UTF-8 sequence that the next piece may end.
+std::size_t escapeJson(OutputBuffer& out, std::string_view text, bool last) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::size_t plain = 0;  // start of the run of bytes copied as they are
+  std::size_t at = 0;
+  while (at < text.size()) {
+    // Most text is plain ASCII: pass it eight bytes at a time.
+    while (text.size() - at >= 8 && !needsCare(text.data() + at)) at += 8;
+    if (at == text.size()) break;
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (!kNeedsCare[byte]) {
+      ++at;
+      continue;
+    }
+    if (byte >= 0x80) {
+      const int length = utf8SequenceAt(text, at);
+      if (length > 0) {
+        at += static_cast<std::size_t>(length);
+        continue;
+      }
+      if (length < 0 && !last) break;
+    }
+    out.append(text.substr(plain, at - plain));
+    if (byte == '"' || byte == '\\') {
+      out.put('\\');
+      out.put(static_cast<char>(byte));
+    } else if (byte == '\n') {
+      out.append("\\n");
+    } else if (byte >= 0x80) {
+      out.append("\\ufffd");
+    } else {
+      const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 15]};
+      out.append(std::string_view(escape, sizeof escape));
+    }
+    plain = ++at;
+  }
+  out.append(text.substr(plain, at - plain));
+  return at;
+}
+
+void appendJsonString(OutputBuffer& out, std::string_view text) {
+  out.put('"');
+  escapeJson(out, text, true);
+  out.put('"');
+}
+
+}  // namespace
+
+void writeSourceMapHead(OutputBuffer& map, std::string_view file, const std::vector<std::string>& sources) {
+  map.append("{\"version\":3,\"file\":");
+  appendJsonString(map, file);
+  map.append(",\"sources\":[");
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    if (i != 0) map.put(',');
+    appendJsonString(map, sources[i]);
+  }
+  map.append("],\"mappings\":\"");
+}
+
+void writeSourceMapNames(OutputBuffer& map, const std::vector<std::string_view>& names) {
+  map.append("\",\"names\":[");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i != 0) map.put(',');
+    appendJsonString(map, names[i]);
+  }
+  map.append("],\"sourcesContent\":[");
+}
+
+void writeSourceMapEnd(OutputBuffer& map) { map.append("]}\n"); }
+
+void JsonStringWriter::add(std::string_view bytes) {
+  if (held_.empty()) {
+    held_.assign(bytes.substr(escapeJson(out_, bytes, false)));
+    return;
+  }
+  std::string piece = std::move(held_);
+  piece.append(bytes);
+  held_.assign(std::string_view(piece).substr(escapeJson(out_, piece, false)));
+}
+
+void JsonStringWriter::finish() {
+  escapeJson(out_, held_, true);
+  held_.clear();
+  out_.put('"');
+}
+
+}  // namespace qvmin

@@ -1,0 +1,47 @@
+#include "compiler/source_map_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/fake_platform.h"
+
+namespace qvmin {
+namespace {
+
+// What a JSON string writer writes for text given in the pieces listed.
+std::string written(const std::vector<std::string>& pieces) {
+  std::string bytes;
+  OutputBuffer out(testing::fakePlatform(), -1, 16);
+  out.watch(ByteWatcher{&bytes, [](void* to, std::string_view seen) { static_cast<std::string*>(to)->append(seen); }});
+  JsonStringWriter text(out);
+  for (const std::string& piece : pieces) text.add(piece);
+  text.finish();
+  out.flush();
+  return bytes;
+}
+
+struct JsonCase {
+  std::vector<std::string> pieces;
+  std::string expected;
+};
+
+const JsonCase kCases[] = {
+    {{"var a = \"b\\\\c\";\n"}, R"("var a = \"b\\\\c\";\n")"},
+    {{"\t\r\x01"}, R"("\u0009\u000d\u0001")"},
+    {{"long plain text past eight bytes"}, R"("long plain text past eight bytes")"},
+    // A sequence split between two pieces is one character; a malformed one is U+FFFD per byte.
+    {{"x\xF0\x9F", "\x98\x80y"}, "\"x\xF0\x9F\x98\x80y\""},
+    {{"\xC3", "\xA9"}, "\"\xC3\xA9\""},
+    {{"a\xE2\x80"}, R"("a\ufffd\ufffd")"},
+    {{"\xFF\xC0\x80 \xED\xA0\x80"}, R"("\ufffd\ufffd\ufffd \ufffd\ufffd\ufffd")"},
+    {{"\xE2\x80\xA8 caf\xC3\xA9"}, "\"\xE2\x80\xA8 caf\xC3\xA9\""},
+};
+
+TEST(JsonStringWriter, Table) {
+  for (const JsonCase& c : kCases) EXPECT_EQ(written(c.pieces), c.expected) << c.expected;
+}
+
+}  // namespace
+}  // namespace qvmin

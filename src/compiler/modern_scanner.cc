@@ -278,6 +278,33 @@ constexpr CharacterClass kRegexClassStops = detail::makeClass("]\\\n\r\xE2");
 
 }  // namespace
 
+namespace {
+
+// Bytes that a string naming an identifier may hold: identifier characters, and what their
+// escapes are written with (\u{...}).
+constexpr CharacterClass kNameOrEscapeBytes = [] {
+  CharacterClass bytes = kAsciiIdentifierChars;
+  for (int b = 0x80; b < 256; ++b) bytes[b] = true;
+  bytes['\\'] = bytes['{'] = bytes['}'] = true;
+  return bytes;
+}();
+
+}  // namespace
+
+// Holds a string's text only while it may still name an identifier: a long text of anything else
+// costs no memory.
+void ModernScanner::collectLiteral(std::string_view bytes) {
+  if (!literalMayName) return;
+  for (unsigned char b : bytes) {
+    if (!kNameOrEscapeBytes[b]) {
+      literalMayName = false;
+      literalText.clear();
+      return;
+    }
+  }
+  literalText.append(bytes);
+}
+
 // The identifier is looked up by its decoded text; a kept name is written as the source spells it.
 [[gnu::always_inline]] inline std::optional<std::string_view> ModernScanner::textFor(std::string_view raw,
                                                                                       bool escaped) {
@@ -449,6 +476,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               quote = static_cast<char>(byte);
               mode = ModernMode::kString;
               literalText.clear();
+              literalMayName = true;
               ++p;
               goto leftCode;
             case CodeByte::kBackquote:
@@ -457,6 +485,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               out.put('`');
               mode = ModernMode::kTemplate;
               literalText.clear();
+              literalMayName = true;
               templateIsWhole = true;
               ++p;
               goto leftCode;
@@ -655,7 +684,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
         const auto q = static_cast<unsigned char>(quote);
         const unsigned char* stop = findAnyOf(p, end, q, '\\', '\n', '\r');
         out.append(bytesOf(p, stop));
-        if (strings.onString != nullptr) literalText.append(bytesOf(p, stop));
+        if (strings.onString != nullptr) collectLiteral(bytesOf(p, stop));
         if (stop != p) stringEndsInCrContinuation = false;
         p = stop;
         if (p == end) continue;
@@ -666,13 +695,13 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
           if (size == 2 && p[1] == '\r' && end - p >= 3 && p[2] == '\n') size = 3;
           // A backslash last in the file escapes nothing: doubled, it cannot escape what follows.
           out.append(size == 1 ? std::string_view("\\\\") : bytesOf(p, p + size));
-          if (strings.onString != nullptr) literalText.append(bytesOf(p, p + size));
+          if (strings.onString != nullptr) collectLiteral(bytesOf(p, p + size));
           stringEndsInCrContinuation = size == 2 && p[1] == '\r';
           p += size;
           continue;
         }
         mode = ModernMode::kCode;
-        if (strings.onString != nullptr) strings.onString(strings.context, literalText);
+        if (strings.onString != nullptr && literalMayName) strings.onString(strings.context, literalText);
         if (*p == q) {
           out.put(quote);
           ++p;
@@ -689,7 +718,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
       case ModernMode::kTemplate: {
         const unsigned char* stop = findAnyOf(p, end, '`', '\\', '$', '$');
         out.append(bytesOf(p, stop));
-        if (strings.onString != nullptr) literalText.append(bytesOf(p, stop));
+        if (strings.onString != nullptr) collectLiteral(bytesOf(p, stop));
         p = stop;
         if (p == end) continue;
         if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
@@ -697,13 +726,13 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
           out.put('`');
           ++p;
           mode = ModernMode::kCode;
-          if (templateIsWhole && strings.onString != nullptr) strings.onString(strings.context, literalText);
+          if (templateIsWhole && strings.onString != nullptr && literalMayName) strings.onString(strings.context, literalText);
           writer.end(TokenClass::kTemplate);
           afterToken(false);
         } else if (*p == '\\') {
           const std::size_t size = end - p >= 2 ? 2 : 1;
           out.append(size == 1 ? std::string_view("\\\\") : bytesOf(p, p + size));
-          if (strings.onString != nullptr) literalText.append(bytesOf(p, p + size));
+          if (strings.onString != nullptr) collectLiteral(bytesOf(p, p + size));
           p += size;
         } else if (end - p >= 2 && p[1] == '{') {
           out.append("${");
@@ -716,7 +745,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
           context = kBraceIsExpression;
         } else {
           out.put('$');
-          if (strings.onString != nullptr) literalText.push_back('$');
+          if (strings.onString != nullptr) collectLiteral("$");
           ++p;
         }
         continue;
@@ -895,7 +924,7 @@ bool ModernScanner::endOfFile() {
       writer.endLine();
       return true;
     case ModernMode::kString:
-      if (strings.onString != nullptr) strings.onString(strings.context, literalText);
+      if (strings.onString != nullptr && literalMayName) strings.onString(strings.context, literalText);
       writer.end(TokenClass::kString);
       endUnterminatedString();
       break;
@@ -908,7 +937,7 @@ bool ModernScanner::endOfFile() {
       writer.end(TokenClass::kRegex);
       break;
     case ModernMode::kTemplate:
-      if (templateIsWhole && strings.onString != nullptr) strings.onString(strings.context, literalText);
+      if (templateIsWhole && strings.onString != nullptr && literalMayName) strings.onString(strings.context, literalText);
       out.put('`');
       writer.end(TokenClass::kTemplate);
       break;

@@ -89,6 +89,7 @@ struct ModernScanner {
   std::vector<OpenBracket> brackets;
   std::string literalText;          // what a string or template holds so far, for `strings`
   bool templateIsWhole = false;     // the template being read has no substitution so far
+  bool literalMayName = true;       // what literalText holds may still name an identifier
   std::string carry;                // the unfinished end of the last bytes, scanned again with the next
   std::string decoded;              // an identifier's text with its escapes decoded
   std::string stoppedIdentifier;
@@ -102,6 +103,7 @@ struct ModernScanner {
                             bool last, bool& stopped);
   std::optional<std::string_view> textFor(std::string_view raw, bool escaped);
   bool closeSubstitutions();
+  void collectLiteral(std::string_view bytes);
   void endUnterminatedString();
 };
 

@@ -81,6 +81,7 @@ const MapCase kMaps[] = {
     {R"({"version":3,)", "not valid JSON!", nullptr, {}},
     {R"({"version":3} x)", "not valid JSON!  (offset: 14)", nullptr, {}},
     {"[1]", "not valid JSON!", nullptr, {}},
+    {R"({"version" 3,"file":"o.js","sources":[],"mappings":""})", "not valid JSON!  (offset: 11)", nullptr, {}},
     {R"({"version":3,"file":"o.js","sources":[],"mappings":"","sourcesContent":["never closed]})", "not valid JSON!",
      nullptr, {}},
     {R"({"version":3,"file":"o\x.js","sources":[],"mappings":""})", "not valid JSON!", nullptr, {}},

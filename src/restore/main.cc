@@ -1,15 +1,19 @@
 // qvmin-restore: standard input to standard output with the generic names of a translation file
-// replaced by their identifiers. Standard output carries only the restored text, so every
+// replaced by their identifiers and, given a source map, the positions of the generated file
+// replaced by the original ones. Standard output carries only the restored text, so every
 // message goes to standard error.
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
 
 #include "lists/translation_file_reader.h"
 #include "platform/console.h"
+#include "restore/position_restorer.h"
+#include "restore/source_map_reader.h"
 #include "restore/word_restorer.h"
 
 namespace qvmin {
@@ -29,7 +33,9 @@ void printUsage() {
       "USAGE:\n\nqvmin-restore [/?] /oktfp outputKeywordTranslationFilePath [/smfp sourceMapFilePath]\n\n"
       "Copies standard input to standard output with every generic name that the keyword translation file lists "
       "replaced by its identifier.  Whole words only; words within a path or URL are left alone.\n\n"
-      "EXAMPLE:\n\nnode app.min.js 2>&1 | qvmin-restore /oktfp keywordTranslation.txt\n",
+      "With /smfp, every position file:line:column of the file the source map describes is replaced by the "
+      "original source:line:column.\n\n"
+      "EXAMPLE:\n\nnode app.min.js 2>&1 | qvmin-restore /oktfp keywordTranslation.txt /smfp app.min.js.map\n",
       stdout);
 }
 
@@ -48,8 +54,8 @@ struct NameTable {
 };
 
 // False after reporting a failed read or write.
-bool restoreStream(const TextMap& identifierOfName) {
-  WordRestorer restorer(identifierOfName);
+bool restoreStream(const TextMap& identifierOfName, const PositionRestorer* positions) {
+  WordRestorer restorer(identifierOfName, positions);
   std::string block(kBlock, '\0');
   std::string out;
   for (;;) {
@@ -72,6 +78,32 @@ bool restoreStream(const TextMap& identifierOfName) {
   }
   if (std::fflush(stdout) != 0) {
     std::fputs("An error occured while writing to the standard output!\n", stderr);
+    return false;
+  }
+  return true;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// False after reporting; the whole file is read, as the mappings of one line may sit anywhere.
+bool readSourceMapFile(const Platform& platform, const PathSetting& path, RestoreMap& map) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    say(platform, "Error opening sourceMapFile: %*s\n", path.width(), path.c_str());
+    return false;
+  }
+  std::string text;
+  std::string block(kBlock, '\0');
+  for (std::size_t got; (got = std::fread(block.data(), 1, block.size(), file.get())) != 0;) text.append(block, 0, got);
+  if (std::ferror(file.get())) {
+    say(platform, "An error occured while reading the sourceMapFile: %*s\n", path.width(), path.c_str());
+    return false;
+  }
+  const std::string problem = readSourceMap(text, map);
+  if (!problem.empty()) {
+    say(platform, "Error processing sourceMapFile: %*s\n%s\n", path.width(), path.c_str(), problem.c_str());
     return false;
   }
   return true;
@@ -114,16 +146,14 @@ int run(int argc, char** argv) {
                   "\nHELP: qvmin-restore /?\n");
     return 1;
   }
-  if (sourceMap.supplied) {
-    // Positions need the source maps that qvmin does not write yet.
-    say(platform, "Restoring positions through a source map (/smfp) is not available yet!\n");
-    return 1;
-  }
 
   ListFile file{platform, "outputKeywordTranslationFile", translation};
   NameTable names{file, {}};
   if (readTranslationFile(file, names)) return 1;
-  return restoreStream(names.identifierOfName) ? 0 : 1;
+  RestoreMap map;
+  if (sourceMap.supplied && !readSourceMapFile(platform, sourceMap, map)) return 1;
+  const PositionRestorer positions(map);
+  return restoreStream(names.identifierOfName, sourceMap.supplied ? &positions : nullptr) ? 0 : 1;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "restore/word_restorer.h"
 
+#include <utility>
+
 namespace qvmin {
 namespace {
 
@@ -26,26 +28,48 @@ void WordRestorer::feed(std::string_view bytes, std::string& out) {
 void WordRestorer::finish(std::string& out) { restoreRun(out); }
 
 void WordRestorer::restoreRun(std::string& out) {
-  if (run_.find_first_of("/\\") != std::string::npos) {
-    out += run_;
-    run_.clear();
+  const std::string_view run = run_;
+  found_.clear();
+  for (FoundPosition position; positions_ != nullptr && positions_->findNext(run, found_.empty() ? 0 : found_.back().end, position);) {
+    found_.push_back(std::move(position));
+  }
+  // The path rule looks at what stays of the run: "f@https://host/app.min.js:1:9" still has
+  // its f restored once the position is replaced.
+  bool path = false;
+  std::size_t at = 0;
+  for (const FoundPosition& position : found_) {
+    path = path || run.substr(at, position.start - at).find_first_of("/\\") != std::string_view::npos;
+    at = position.end;
+  }
+  path = path || run.substr(at).find_first_of("/\\") != std::string_view::npos;
+  at = 0;
+  for (const FoundPosition& position : found_) {
+    restoreWords(run.substr(at, position.start - at), path, out);
+    out += position.original;
+    at = position.end;
+  }
+  restoreWords(run.substr(at), path, out);
+  run_.clear();
+}
+
+void WordRestorer::restoreWords(std::string_view text, bool path, std::string& out) const {
+  if (path) {
+    out += text;
     return;
   }
-  const std::string_view run = run_;
-  for (std::size_t at = 0; at < run.size();) {
-    if (!isWordByte(run[at])) {
-      out += run[at++];
+  for (std::size_t at = 0; at < text.size();) {
+    if (!isWordByte(text[at])) {
+      out += text[at++];
       continue;
     }
     std::size_t end = at;
     bool lettersOnly = true;
-    for (; end < run.size() && isWordByte(run[end]); ++end) lettersOnly = lettersOnly && isLetter(run[end]);
-    const std::string_view word = run.substr(at, end - at);
+    for (; end < text.size() && isWordByte(text[end]); ++end) lettersOnly = lettersOnly && isLetter(text[end]);
+    const std::string_view word = text.substr(at, end - at);
     const TextMap::Entry* known = lettersOnly ? identifierOfName_.find(word) : nullptr;
     out += known != nullptr ? known->value : word;
     at = end;
   }
-  run_.clear();
 }
 
 }  // namespace qvmin

@@ -95,17 +95,11 @@ std::vector<std::pair<std::string_view, std::string_view>> translationPairsInOrd
   for (std::size_t i = 0; i < translations.size(); ++i) order.push_back(std::uint64_t{translations[i].number} << 32 | i);
   std::sort(order.begin(), order.end());
   std::vector<std::pair<std::string_view, std::string_view>> pairs;
-  pairs.reserve(order.size() + genericizer.keptUnnumbered.size());
+  pairs.reserve(order.size());
   for (std::uint64_t key : order) {
     const TextMap::Entry& entry = *translations[static_cast<std::uint32_t>(key)].entry;
     pairs.emplace_back(entry.value, entry.key);
   }
-  if (genericizer.keptUnnumbered.empty()) return pairs;
-  const std::size_t numbered = pairs.size();
-  for (const TextMap::Entry* entry : genericizer.keptUnnumbered) pairs.emplace_back(entry->value, entry->key);
-  auto byName = [](const auto& x, const auto& y) { return genericNameLess(x.first, y.first); };
-  std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(numbered), pairs.end(), byName);
-  std::inplace_merge(pairs.begin(), pairs.begin() + static_cast<std::ptrdiff_t>(numbered), pairs.end(), byName);
   return pairs;
 }
 

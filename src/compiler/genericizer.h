@@ -56,8 +56,6 @@ struct Genericizer {
   // The first keptNumberedCount translations are the names kept from an earlier run, sorted
   // by number; a draw refuses them like keywords.
   std::size_t keptNumberedCount = 0;
-  // Kept names the pool never holds; they only need a place in the translation file.
-  std::vector<const TextMap::Entry*> keptUnnumbered;
 };
 
 // Stocks the pool with the one-letter numbers 0..51. Call once before the first identifier.

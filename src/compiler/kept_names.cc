@@ -1,7 +1,6 @@
 #include "compiler/kept_names.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "lists/translation_file_reader.h"
 
@@ -20,35 +19,30 @@ struct KeptNameReader {
   KeptNames& kept;
   TextMap dropped;                                  // identifier -> name, of the dropped pairs
   std::vector<bool> numbersSeen;                    // grows to the largest pool number read
-  std::unordered_set<std::string_view> otherNames;  // views into the maps' own copies
 
-  // True when the name was not seen before; records it.
-  bool firstSightOf(std::string_view storedName) {
-    if (std::optional<std::uint32_t> number = poolNumberOf(storedName)) {
-      if (*number >= numbersSeen.size()) {
-        numbersSeen.resize(std::min(kPoolNumbers, std::max<std::size_t>(*number + 1, numbersSeen.size() * 2)));
-      }
-      if (numbersSeen[*number]) return false;
-      numbersSeen[*number] = true;
-      return true;
+  // True when the name's number was not seen before; records it.
+  bool firstSightOf(std::uint32_t number) {
+    if (number >= numbersSeen.size()) {
+      numbersSeen.resize(std::min(kPoolNumbers, std::max<std::size_t>(number + 1, numbersSeen.size() * 2)));
     }
-    return otherNames.insert(storedName).second;
+    if (numbersSeen[number]) return false;
+    numbersSeen[number] = true;
+    return true;
   }
 
   bool accept(std::string_view name, std::string_view identifier, int line) {
+    // qvmin writes no other names: one longer than the pool's, or of two letters or more that
+    // begin with a, is not from one of its translation files.
+    const std::optional<std::uint32_t> number = poolNumberOf(name);
+    if (!number) return rejectTranslationLine(file, "A generic name that is never handed out was found!", line);
     const std::uint64_t hash = hashText(identifier);
     if (kept.identifiers.find(identifier, hash) || dropped.find(identifier, hash)) {
       return rejectTranslationLine(file, "A duplicate identifier was found!", line);
     }
     const bool drop = isRefusedGenericName(keywords, name) || isKeyword(keywords, identifier);
     const TextMap::Entry& entry = (drop ? dropped : kept.identifiers).insert(identifier, name, hash);
-    if (!firstSightOf(entry.value)) return rejectTranslationLine(file, "A duplicate generic name was found!", line);
-    if (drop) return true;
-    if (std::optional<std::uint32_t> number = poolNumberOf(entry.value)) {
-      kept.numbered.push_back(Translation{*number, &entry});
-    } else {
-      kept.unnumbered.push_back(&entry);
-    }
+    if (!firstSightOf(*number)) return rejectTranslationLine(file, "A duplicate generic name was found!", line);
+    if (!drop) kept.numbered.push_back(Translation{*number, &entry});
     return true;
   }
 };
@@ -64,7 +58,7 @@ std::optional<std::uint32_t> poolNumberOf(std::string_view name) {
 
 bool readKeptNames(const Platform& platform, const PathSetting& path, const KeywordTable& keywords, KeptNames& kept) {
   ListFile file{platform, "inputKeywordTranslationFile", path};
-  KeptNameReader reader{file, keywords, kept, {}, {}, {}};
+  KeptNameReader reader{file, keywords, kept, {}, {}};
   return readTranslationFile(file, reader);
 }
 
@@ -74,7 +68,6 @@ void keepNames(Genericizer& genericizer, KeptNames& kept) {
   std::sort(genericizer.keywordTranslations.begin(), genericizer.keywordTranslations.end(),
             [](const Translation& x, const Translation& y) { return x.number < y.number; });
   genericizer.keptNumberedCount = genericizer.keywordTranslations.size();
-  genericizer.keptUnnumbered = std::move(kept.unnumbered);
   kept = KeptNames{};
 }
 

@@ -15,12 +15,12 @@ namespace qvmin {
 
 struct KeptNames {
   TextMap identifiers;                            // identifier -> its kept name
-  std::vector<Translation> numbered;              // kept pairs whose name the pool can draw
-  std::vector<const TextMap::Entry*> unnumbered;  // names the pool never reaches
+  std::vector<Translation> numbered;              // the kept pairs, by their names' pool numbers
 };
 
 // Reads the translation file at path. A pair whose name is refused as a generic name, or whose
-// identifier is a keyword, by the run's final keyword table, is dropped. True on failure, after
+// identifier is a keyword, by the run's final keyword table, is dropped; a name the pool never
+// hands out is malformed. True on failure, after
 // reporting it.
 bool readKeptNames(const Platform& platform, const PathSetting& path, const KeywordTable& keywords, KeptNames& kept);
 

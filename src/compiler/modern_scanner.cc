@@ -378,6 +378,12 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
     lineTerminatorSinceToken = false;
     context = 0;
   };
+  // A byte that begins no token is copied as a token of its own.
+  auto writeStrayByte = [&](const unsigned char* at) {
+    markToken(at, TokenClass::kOther);
+    writer.write(TokenClass::kOther, bytesOf(at, at + 1));
+    afterToken(true);
+  };
   // A line terminator (LF, CR, LS, PS) in the copying modes: how long it is at p, 0 if none,
   // -1 if more bytes are needed to tell.
   auto lineTerminatorAt = [&](const unsigned char* at) -> int {
@@ -426,9 +432,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               } else if (byte == '\\') {
                 if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
                 if (end - p < 2 || p[1] != 'u') {
-                  markToken(p, TokenClass::kOther);
-                  writer.write(TokenClass::kOther, "\\");
-                  afterToken(true);
+                  writeStrayByte(p);
                   ++p;
                   continue;
                 }
@@ -516,9 +520,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                   privateName = space == 0;
                 }
                 if (!privateName) {
-                  markToken(p, TokenClass::kOther);
-                  writer.write(TokenClass::kOther, "#");
-                  afterToken(true);
+                  writeStrayByte(p);
                   ++p;
                   continue;
                 }
@@ -670,9 +672,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               continue;
             }
             case CodeByte::kOther:
-              markToken(p, TokenClass::kOther);
-              writer.write(TokenClass::kOther, bytesOf(p, p + 1));
-              afterToken(true);
+              writeStrayByte(p);
               ++p;
               continue;
           }

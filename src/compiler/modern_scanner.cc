@@ -22,6 +22,7 @@ enum class CodeByte : std::uint8_t {
   kSlash,
   kDot,
   kPunctuator,
+  kLonePunctuator,  // one that no byte after it can lengthen: ( ) [ ] { } ; , : ~
   kBackslash,
   kHash,
   kNonAscii,
@@ -54,7 +55,9 @@ constexpr std::array<CodeByte, 256> kCodeBytes = [] {
       kind = CodeByte::kHash;
     } else if (b >= 0x80) {
       kind = CodeByte::kNonAscii;
-    } else if (std::string_view("{}()[];,<>=!+-*%&|^~?:").find(static_cast<char>(b)) != std::string_view::npos) {
+    } else if (std::string_view("{}()[];,:~").find(static_cast<char>(b)) != std::string_view::npos) {
+      kind = CodeByte::kLonePunctuator;
+    } else if (std::string_view("<>=!+-*%&|^?").find(static_cast<char>(b)) != std::string_view::npos) {
       kind = CodeByte::kPunctuator;
     }
     kinds[b] = kind;
@@ -215,8 +218,26 @@ template <std::size_t N>
   return word.size() == N - 1 && std::memcmp(word.data(), literal, N - 1) == 0;
 }
 
-unsigned wordTraits(std::string_view w) {
-  if (w.size() < 2 || w.size() > 10 || w[0] < 'a' || w[0] > 'y') return 0;
+// For each first byte, the lengths (as bits) of the words above that begin with it: most words
+// are told apart from all of them by one load.
+constexpr std::array<std::uint16_t, 256> kWordLengthsByFirst = [] {
+  std::array<std::uint16_t, 256> lengths{};
+  for (std::string_view word : {"await", "async", "break", "case", "continue", "do", "delete", "default", "debugger",
+                                "else", "extends", "for", "get", "if", "in", "instanceof", "let", "new", "of",
+                                "return", "set", "static", "typeof", "throw", "void", "while", "with", "yield"}) {
+    lengths[static_cast<unsigned char>(word[0])] |= static_cast<std::uint16_t>(1u << word.size());
+  }
+  return lengths;
+}();
+
+unsigned wordTraitsOfCandidate(std::string_view w);
+
+[[gnu::always_inline]] inline unsigned wordTraits(std::string_view w) {
+  if (w.size() > 15 || ((kWordLengthsByFirst[static_cast<unsigned char>(w[0])] >> w.size()) & 1) == 0) return 0;
+  return wordTraitsOfCandidate(w);
+}
+
+unsigned wordTraitsOfCandidate(std::string_view w) {
   constexpr unsigned kExpressionStart = kRegexAfter | kBraceIsExpression;
   switch (w[0]) {
     case 'a':
@@ -335,6 +356,7 @@ struct NoWriter {
   void begin(TokenClass, std::string_view) {}
   void end(TokenClass, std::string_view = {}, bool = false) {}
   void write(TokenClass, std::string_view) {}
+  void writeLonePunctuator(char) {}
   void separate(bool) {}
   void endLine(char = '\n') {}
 };
@@ -349,12 +371,16 @@ std::size_t ModernScanner::scanChunk(const unsigned char* begin, const unsigned 
   if (readsOnly) {
     NoWriter noWriter;
     NoOutput noOutput;
-    return scanChunkWith(noWriter, noOutput, begin, end, last, stopped);
+    return scanChunkWith<NoWriter, NoOutput, false>(noWriter, noOutput, begin, end, last, stopped);
   }
-  return scanChunkWith(writer, writer.out, begin, end, last, stopped);
+  // Watched runs (the source map) get a copy of their own, so that the others pay nothing for it.
+  if (observer.onToken != nullptr || observer.onName != nullptr) {
+    return scanChunkWith<ModernTokenWriter, OutputBuffer, true>(writer, writer.out, begin, end, last, stopped);
+  }
+  return scanChunkWith<ModernTokenWriter, OutputBuffer, false>(writer, writer.out, begin, end, last, stopped);
 }
 
-template <typename Writer, typename Output>
+template <typename Writer, typename Output, bool kObserved>
 std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsigned char* const begin,
                                          const unsigned char* const end, bool last, bool& stopped) {
   constexpr bool kWrites = !std::is_same_v<Writer, NoWriter>;
@@ -362,14 +388,17 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
   auto bytesOf = [](const unsigned char* from, const unsigned char* to) {
     return std::string_view(reinterpret_cast<const char*>(from), static_cast<std::size_t>(to - from));
   };
-  const auto onToken = kWrites ? observer.onToken : nullptr;
   auto markToken = [&](const unsigned char* at, TokenClass cls) {
-    if (onToken != nullptr) [[unlikely]] {
-      onToken(observer.context, cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin));
+    if constexpr (kObserved) {
+      if (observer.onToken != nullptr) {
+        observer.onToken(observer.context, cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin));
+      }
     }
   };
   auto markName = [&](std::string_view key, std::string_view text) {
-    if (kWrites && observer.onName != nullptr) observer.onName(observer.context, key, text);
+    if constexpr (kObserved) {
+      if (observer.onName != nullptr) observer.onName(observer.context, key, text);
+    }
   };
   // Called after every token of code: what the next one may be. The word and punctuator cases
   // set what else they know afterwards.
@@ -399,7 +428,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
         // Stays here for as long as the tokens are code.
         do {
           const unsigned char byte = *p;
-          switch (kCodeBytes[byte]) {
+          const CodeByte kind = kCodeBytes[byte];
+          switch (kind) {
             case CodeByte::kLineTerminator:
               // A line break and the indentation after it.
               p = skipWhitespace(p + 1, end);
@@ -574,30 +604,19 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               p += text.size();
               continue;
             }
-            case CodeByte::kDot:
-              if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
-              if (end - p >= 2 && digitChars[p[1]]) goto number;
-              [[fallthrough]];
-            case CodeByte::kPunctuator: {
-              if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
-              // HTML-like comments of scripts: <!-- anywhere, --> first on a line.
-              if (byte == '<' && end - p >= 4 && p[1] == '!' && p[2] == '-' && p[3] == '-') {
-                mode = ModernMode::kLineComment;
-                writer.separate(false);
-                p += 4;
+            case CodeByte::kLonePunctuator: {
+              if (byte == '}' && !brackets.empty() && brackets.back() == OpenBracket::kSubstitution) {
+                // The substitution ends; the template's text goes on.
+                markToken(p, TokenClass::kTemplate);
+                templateIsWhole = false;
+                brackets.pop_back();
+                writer.begin(TokenClass::kTemplate, "}");
+                out.put('}');
+                mode = ModernMode::kTemplate;
+                ++p;
                 goto leftCode;
               }
-              if (byte == '-' && lineTerminatorSinceToken && end - p >= 3 && p[1] == '-' &&
-                  p[2] == '>') {
-                mode = ModernMode::kLineComment;
-                writer.separate(false);
-                p += 3;
-                goto leftCode;
-              }
-              const std::size_t size = punctuatorLength(p, end);
-              const std::string_view text = bytesOf(p, p + size);
-              const bool closesSubstitution = byte == '}' && !brackets.empty() && brackets.back() == OpenBracket::kSubstitution;
-              markToken(p, closesSubstitution ? TokenClass::kTemplate : TokenClass::kPunctuator);
+              markToken(p, TokenClass::kPunctuator);
               bool slashBeginsRegex = true;
               bool braceIsExpression = true;
               switch (byte) {
@@ -623,16 +642,6 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                   braceIsExpression = false;
                   break;
                 case '}':
-                  if (closesSubstitution) {
-                    // The substitution ends; the template's text goes on.
-                    templateIsWhole = false;
-                    brackets.pop_back();
-                    writer.begin(TokenClass::kTemplate, "}");
-                    out.put('}');
-                    mode = ModernMode::kTemplate;
-                    ++p;
-                    goto leftCode;
-                  }
                   if (!brackets.empty() && (brackets.back() == OpenBracket::kBlockBrace ||
                                             brackets.back() == OpenBracket::kExpressionBrace)) {
                     slashBeginsRegex = brackets.back() == OpenBracket::kBlockBrace;
@@ -644,28 +653,50 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                   slashBeginsRegex = false;
                   break;
                 case ';':
-                  braceIsExpression = false;
-                  break;
                 case ':':
                   braceIsExpression = false;
                   break;
-                case '+':
-                case '-':
-                  if (size == 2 && text[1] == byte) {
-                    // Postfix after an operand on the same line, else prefix.
-                    slashBeginsRegex = regexAllowed || lineTerminatorSinceToken;
-                  }
-                  break;
-                case '=':
-                  if (text == "=>") braceIsExpression = false;
-                  break;
-                default:
+                default:  // [ , ~
                   break;
               }
+              writer.writeLonePunctuator(static_cast<char>(byte));
+              afterToken(slashBeginsRegex);
+              context = braceIsExpression && slashBeginsRegex ? kBraceIsExpression : 0;
+              ++p;
+              continue;
+            }
+            case CodeByte::kDot:
+              if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
+              if (end - p >= 2 && digitChars[p[1]]) goto number;
+              [[fallthrough]];
+            case CodeByte::kPunctuator: {
+              if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
+              // HTML-like comments of scripts: <!-- anywhere, --> first on a line.
+              if (byte == '<' && end - p >= 4 && p[1] == '!' && p[2] == '-' && p[3] == '-') {
+                mode = ModernMode::kLineComment;
+                writer.separate(false);
+                p += 4;
+                goto leftCode;
+              }
+              if (byte == '-' && lineTerminatorSinceToken && end - p >= 3 && p[1] == '-' && p[2] == '>') {
+                mode = ModernMode::kLineComment;
+                writer.separate(false);
+                p += 3;
+                goto leftCode;
+              }
+              const std::size_t size = punctuatorLength(p, end);
+              const std::string_view text = bytesOf(p, p + size);
+              markToken(p, TokenClass::kPunctuator);
+              bool slashBeginsRegex = true;
+              // Postfix ++ or -- after an operand on the same line, else prefix; an object literal
+              // begins only where an operand may, so not after postfix ones, nor after =>.
+              if ((byte == '+' || byte == '-') && size == 2 && text[1] == byte) {
+                slashBeginsRegex = regexAllowed || lineTerminatorSinceToken;
+              }
+              const bool braceIsExpression = !(byte == '=' && text == "=>");
               writer.write(TokenClass::kPunctuator, text);
               afterToken(slashBeginsRegex);
-              const bool dot = text.back() == '.' && size <= 2;  // . or ?.
-              // An object literal begins only where an operand may: not after postfix ++ or --.
+              const bool dot = (byte == '.' && size == 1) || (byte == '?' && size == 2 && p[1] == '.');  // . or ?.
               context = static_cast<std::uint8_t>((dot ? kAfterDot : 0) |
                                                   (braceIsExpression && slashBeginsRegex ? kBraceIsExpression : 0));
               p += size;

@@ -98,7 +98,7 @@ struct ModernScanner {
   // Scans [begin, end); returns how much was consumed. Unless `last`, a token that may go on
   // past `end` is left unconsumed. Sets `stopped` when no generic name was left.
   std::size_t scanChunk(const unsigned char* begin, const unsigned char* end, bool last, bool& stopped);
-  template <typename Writer, typename Output>
+  template <typename Writer, typename Output, bool kObserved>
   std::size_t scanChunkWith(Writer& writer, Output& out, const unsigned char* begin, const unsigned char* end,
                             bool last, bool& stopped);
   std::optional<std::string_view> textFor(std::string_view raw, bool escaped);

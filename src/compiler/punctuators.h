@@ -7,9 +7,11 @@
 
 namespace qvmin {
 
-// The length of the punctuator at p, by longest match (not /, handled apart).
-[[gnu::always_inline]] inline std::size_t punctuatorLength(const unsigned char* p, const unsigned char* end) {
-  auto at = [&](std::ptrdiff_t i) -> unsigned char { return p + i < end ? p[i] : 0; };
+// The length of the punctuator at p, by longest match (not /, handled apart). kBounded: the bytes
+// may end before p + 4.
+template <bool kBounded>
+[[gnu::always_inline]] inline std::size_t punctuatorLengthWith(const unsigned char* p, const unsigned char* end) {
+  auto at = [&](std::ptrdiff_t i) -> unsigned char { return !kBounded || p + i < end ? p[i] : 0; };
   const unsigned char c = p[0];
   const unsigned char c1 = at(1);
   switch (c) {
@@ -49,6 +51,11 @@ namespace qvmin {
     default:
       return 1;
   }
+}
+
+[[gnu::always_inline]] inline std::size_t punctuatorLength(const unsigned char* p, const unsigned char* end) {
+  // The longest punctuator has four bytes: with four in hand no byte needs a bounds check.
+  return end - p >= 4 ? punctuatorLengthWith<false>(p, end) : punctuatorLengthWith<true>(p, end);
 }
 
 }  // namespace qvmin

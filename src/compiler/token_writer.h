@@ -37,6 +37,17 @@ enum class TokenClass : std::uint8_t {
   kOther,         // a byte that begins no token, copied as it is
 };
 
+// Only a token beginning with one of these can run into a punctuator before it.
+constexpr bool mayFuseAfterPunctuator(unsigned char first) {
+  switch (first) {
+    case '+': case '-': case '/': case '*': case '!': case '.': case '=': case '<': case '>': case '&': case '|':
+    case '?': case '%': case '^': case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7':
+    case '8': case '9':
+      return true;
+    default:
+      return false;
+  }
+}
 struct ModernTokenWriter {
   explicit ModernTokenWriter(OutputBuffer& out) : out(out) {}
 
@@ -53,8 +64,8 @@ struct ModernTokenWriter {
   [[gnu::always_inline]] void begin(TokenClass next, std::string_view head) {
     const unsigned char first = head.empty() ? 0 : static_cast<unsigned char>(head.front());
     if (!pendingSeparator) {
-      // #! first in the output would read as a hashbang line.
-      if (wordsWouldJoin(first) || (lastOther == '#' && first == '!')) writeSpace();
+      // Side by side in the source they read apart; only a new name or a stray byte can join.
+      if ((joinsNext & kJoinsAfter[first] & (kJoinsWord | kJoinsBang)) != 0) writeSpace();
       return;
     }
     if (pendingLineTerminator) {
@@ -68,18 +79,41 @@ struct ModernTokenWriter {
   // Records the token just written. `text` is a punctuator's or a number's text (others need
   // none); `lineSensitiveWord` marks a word after which a line break may end a statement even
   // before a closing punctuator.
+  // What is known of the last token is read only where `last` says it is of that kind: a word
+  // or a string leaves the punctuator's and the number's fields as they were.
   [[gnu::always_inline]] void end(TokenClass cls, std::string_view text = {}, bool lineSensitiveWord = false) {
+    std::uint8_t joins = 0;
     if (cls == TokenClass::kPunctuator) {
       endPunctuator(text);
-    } else {
-      lastPunctuatorSize = 0;
-      operatorBeforeLast = lastOperator = 0;
-      lastNumberTakesDot = cls == TokenClass::kNumber && numberTakesDot(text);
-      lastNumberTakesSign = cls == TokenClass::kNumber && numberTakesSign(text);
+      joins = kJoinsOperator;
+    } else if (cls == TokenClass::kNumber) {
+      lastNumberTakesDot = numberTakesDot(text);
+      lastNumberTakesSign = numberTakesSign(text);
+      joins = static_cast<std::uint8_t>(kJoinsWord | (lastNumberTakesDot || lastNumberTakesSign ? kJoinsNumber : 0));
+    } else if (cls == TokenClass::kWord || cls == TokenClass::kRegex) {
+      joins = kJoinsWord;
+    } else if (cls == TokenClass::kOther) {
+      // #! first in the output would read as a hashbang line.
+      joins = static_cast<std::uint8_t>(kJoinsWord | (!text.empty() && text[0] == '#' ? kJoinsBang : 0));
     }
-    lastOther = cls == TokenClass::kOther && !text.empty() ? text[0] : 0;
+    joinsNext = joins;
     last = cls;
     lastLineSensitiveWord = lineSensitiveWord;
+    atLineStart = false;
+  }
+
+  // Writes a punctuator that nothing after it can lengthen or fuse with: ( ) [ ] { } ; , : ~
+  [[gnu::always_inline]] void writeLonePunctuator(char c) {
+    begin(TokenClass::kPunctuator, std::string_view(&c, 1));
+    out.put(c);
+    lastPunctuator[0] = c;
+    lastPunctuatorSize = 1;
+    // None of these is an operator character that a later one could fuse with.
+    operatorBeforeLast = lastOperator = 0;
+    signAfterExponentMark = false;
+    joinsNext = 0;
+    last = TokenClass::kPunctuator;
+    lastLineSensitiveWord = false;
     atLineStart = false;
   }
 
@@ -96,6 +130,7 @@ struct ModernTokenWriter {
     out.put(lineTerminator);
     atLineStart = true;
     last = TokenClass::kNothing;
+    joinsNext = 0;
     operatorBeforeLast = lastOperator = 0;
     pendingSeparator = pendingLineTerminator = false;
   }
@@ -103,41 +138,37 @@ struct ModernTokenWriter {
   // The last punctuator and the start of the next would read as one longer punctuator.
   bool wouldLengthen(std::string_view head) const;
   void beginAfterLineBreak(TokenClass next, std::string_view head);
-  // Only a token beginning with one of these can run into a punctuator before it.
-  static bool mayFuseAfterPunctuator(unsigned char first) {
-    switch (first) {
-      case '+': case '-': case '/': case '*': case '!': case '.': case '=': case '<': case '>': case '&': case '|':
-      case '?': case '%': case '^': case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7':
-      case '8': case '9':
-        return true;
-      default:
-        return false;
-    }
-  }
   bool punctuatorsWouldFuse(TokenClass next, std::string_view head) const;
   // Where the source separated two tokens, whether they would read differently side by side.
   bool spaceNeededAfterSeparator(TokenClass next, std::string_view head, unsigned char first) const {
-    return wordsWouldJoin(first) || (last == TokenClass::kNumber && numberWouldGrow(first)) ||
-           (last == TokenClass::kPunctuator && mayFuseAfterPunctuator(first) && punctuatorsWouldFuse(next, head)) ||
-           (lastOther == '#' && first == '!');
+    const std::uint8_t joins = joinsNext & kJoinsAfter[first];
+    if (joins == 0) return false;
+    if ((joins & (kJoinsWord | kJoinsBang)) != 0) return true;
+    if ((joins & kJoinsNumber) != 0) return numberWouldGrow(first);
+    return punctuatorsWouldFuse(next, head);
   }
   bool numberWouldGrow(unsigned char first) const {
     return (lastNumberTakesDot && first == '.') || (lastNumberTakesSign && (first == '+' || first == '-'));
   }
 
-  // A word, or a stray # or \ (a private name, an escape), before a word would join it.
-  bool wordsWouldJoin(unsigned char first) const {
-    const bool endsWord = last == TokenClass::kWord || last == TokenClass::kNumber || last == TokenClass::kRegex ||
-                          last == TokenClass::kOther;
-    return endsWord && kStartsWord[first];
-  }
-  static constexpr std::array<bool, 256> kStartsWord = [] {
-    std::array<bool, 256> starts{};
+  // A word, or a stray # or \ (a private name, an escape), before a word would join it; a stray #
+  // before ! could read as a hashbang. joinsNext holds, as these bits, what the last token may
+  // join; kJoinsAfter, what a token beginning with a byte may join. The last two bits only say
+  // that a closer look is needed.
+  static constexpr std::uint8_t kJoinsWord = 1;
+  static constexpr std::uint8_t kJoinsBang = 2;
+  static constexpr std::uint8_t kJoinsOperator = 4;  // a punctuator that may fuse with what follows
+  static constexpr std::uint8_t kJoinsNumber = 8;    // a number that a dot or a sign would lengthen
+  static constexpr std::array<std::uint8_t, 256> kJoinsAfter = [] {
+    std::array<std::uint8_t, 256> joins{};
     for (int b = 0; b < 256; ++b) {
-      starts[b] = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '$' || b == '_' ||
-                  b == '\\' || b >= 0x80;
+      const bool startsWord = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '$' ||
+                              b == '_' || b == '\\' || b >= 0x80;
+      joins[b] = static_cast<std::uint8_t>((startsWord ? kJoinsWord : 0) | (b == '!' ? kJoinsBang : 0) |
+                                           (mayFuseAfterPunctuator(static_cast<unsigned char>(b)) ? kJoinsOperator : 0) |
+                                           (b == '.' || b == '+' || b == '-' ? kJoinsNumber : 0));
     }
-    return starts;
+    return joins;
   }();
   void writeSpace() {
     out.put(' ');
@@ -172,7 +203,7 @@ struct ModernTokenWriter {
   bool lastLineSensitiveWord = false;
   bool lastPunctuatorAtLineStart = false;
   bool signAfterExponentMark = false;  // the last punctuator is a sign right after a number like 1e
-  char lastOther = 0;           // the byte of the last token, when it was one that begins no token
+  std::uint8_t joinsNext = 0;
   char operatorBeforeLast = 0;  // the last two operator characters written side by side
   char lastOperator = 0;
 };

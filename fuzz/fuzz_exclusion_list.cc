@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   KeywordTable table;
   initReservedKeywords(table);
-  require(table.size() == kReservedKeywordCount, "the reserved keyword table is not complete");
+  require(table.names.size() == kReservedKeywordCount, "the reserved keyword table is not complete");
   const bool failed = readKeywordExclusionListFile(memoryPlatform(), PathSetting{true, kListPath}, table);
   const Expected expected = expectedReading(file);
 

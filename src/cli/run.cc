@@ -1,5 +1,7 @@
 #include "cli/run.h"
 
+#include <vector>
+
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "compiler/kept_names.h"
@@ -80,15 +82,21 @@ void echoExtendedSettings(const Platform& platform, const ExtendedSettings& exte
 // language's own with the modern grammar, and those of the chosen environment. A listed name
 // may repeat one of them.
 void addKeptNames(KeywordTable& keywords, const CompileOptions& options) {
-  if (options.syntax == Syntax::kModern) addCuratedNames(keywords, CuratedList::kJavascript);
   const Environment environment = options.environment;
-  if (environment != Environment::kNone) addCuratedNames(keywords, CuratedList::kCommon);
+  std::vector<CuratedList> lists;
+  if (options.syntax == Syntax::kModern) lists.push_back(CuratedList::kJavascript);
+  if (environment != Environment::kNone) lists.push_back(CuratedList::kCommon);
   if (environment == Environment::kBrowser || environment == Environment::kUniversal) {
-    addCuratedNames(keywords, CuratedList::kBrowser);
+    lists.push_back(CuratedList::kBrowser);
   }
   if (environment == Environment::kNode || environment == Environment::kUniversal) {
-    addCuratedNames(keywords, CuratedList::kNode);
+    lists.push_back(CuratedList::kNode);
   }
+  // Room for all of them at once: growing the table as they come would place every name again.
+  std::size_t count = keywords.listed.size();
+  for (CuratedList list : lists) count += curatedListSize(list);
+  keywords.listed.reserve(count);
+  for (CuratedList list : lists) addCuratedNames(keywords, list);
 }
 
 // Runs the phases; true on failure. Each phase has reported its own errors.

@@ -2,6 +2,7 @@
 // files (one name per line, LF line ends).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -18,6 +19,9 @@ enum class CuratedList : std::uint8_t {
 
 // The list's text as the file holds it.
 std::string_view curatedListText(CuratedList list);
+
+// At least as many as the names of the list: room to reserve before adding them.
+std::size_t curatedListSize(CuratedList list);
 
 // Adds every name of the list to the table; names already there are left as they are.
 void addCuratedNames(KeywordTable& table, CuratedList list);

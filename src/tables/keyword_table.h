@@ -1,5 +1,6 @@
 // The names that are never genericized nor handed out as generic names: the built-in
-// reserved keywords plus the user's excluded keywords. Only membership matters.
+// reserved keywords, the user's excluded keywords and the names a run keeps besides. Only
+// membership matters.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +8,9 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
+
+#include "tables/name_views.h"
 
 namespace qvmin {
 
@@ -15,7 +19,28 @@ struct TextHash {
   std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
 };
 
-using KeywordTable = std::unordered_set<std::string, TextHash, std::equal_to<>>;
+// Names the run brings (the reserved keywords, the user's list, quoted names) are owned; those of
+// the compiled-in lists are views into their text.
+struct KeywordTable {
+  using Names = std::unordered_set<std::string, TextHash, std::equal_to<>>;
+  Names names;
+  NameViews listed;
+
+  bool contains(std::string_view name) const { return names.contains(name) || listed.contains(name); }
+  // Adds an owned copy of the name; the second member is false when the name was there.
+  std::pair<Names::iterator, bool> emplace(std::string_view name) {
+    if (listed.contains(name)) return {names.end(), false};
+    return names.emplace(name);
+  }
+  std::pair<Names::iterator, bool> insert(std::string_view name) { return emplace(name); }
+  template <typename Iterator>
+  void insert(Iterator first, Iterator last) {
+    for (; first != last; ++first) emplace(*first);
+  }
+  // Adds a name of a compiled-in list, whose text outlives the table. The lists come after the
+  // names read before them, which they may repeat.
+  void addListed(std::string_view name) { listed.insert(name); }
+};
 
 inline constexpr std::size_t kReservedKeywordCount = 187;
 

@@ -192,7 +192,7 @@ TEST_F(ListFileTest, ExclusionReaderKeepsKeywordsBeforeAnErrorAndCutsAtNul) {
   KeywordTable table;
   initReservedKeywords(table);
   EXPECT_TRUE(readKeywordExclusionListFile(fakePlatform(), path_, table));
-  EXPECT_EQ(table.size(), kReservedKeywordCount + 2);
+  EXPECT_EQ(table.names.size(), kReservedKeywordCount + 2);
   EXPECT_TRUE(isKeyword(table, "first"));
   EXPECT_TRUE(isKeyword(table, "ab"));
   EXPECT_FALSE(isKeyword(table, std::string("ab\0cd", 5)));

@@ -1,0 +1,26 @@
+# WebAssembly targets, built by the wasm preset with emscripten:
+#  - qvmin and qvmin-restore (.js + .wasm): the command lines for node, on real files through
+#    node's fs;
+#  - qvmin-library (qvmin-library.js + .wasm): the run over the in-memory platform, for node and
+#    browsers.
+
+target_compile_options(qvmin_core PUBLIC -include ${CMAKE_SOURCE_DIR}/src/wasm/libcxx_compat.h)
+
+# Neither waits for an asynchronous compile (the library's obfuscate() is synchronous), and the
+# heap grows up to the whole 32-bit address space, as large sources need.
+set(QVMIN_WASM_COMMON_LINK_OPTIONS
+  -sWASM_ASYNC_COMPILATION=0 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=4GB)
+
+foreach(command qvmin qvmin-restore)
+  target_link_options(${command} PRIVATE ${QVMIN_WASM_COMMON_LINK_OPTIONS}
+    -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1)
+endforeach()
+
+add_executable(qvmin_library src/wasm/library.cc)
+set_target_properties(qvmin_library PROPERTIES OUTPUT_NAME qvmin-library)
+target_link_libraries(qvmin_library PRIVATE qvmin_core)
+# No process handlers of its own: the library lives in its caller's node process.
+target_link_options(qvmin_library PRIVATE ${QVMIN_WASM_COMMON_LINK_OPTIONS}
+  -sENVIRONMENT=node,web -sMODULARIZE=1 -sEXPORT_NAME=createQvminLibrary -sFILESYSTEM=0
+  -sNODEJS_CATCH_EXIT=0 -sNODEJS_CATCH_REJECTION=0
+  -sEXPORTED_FUNCTIONS=_malloc,_free,_qvmin_reset,_qvmin_file_create,_qvmin_file_exists,_qvmin_file_data,_qvmin_file_size,_qvmin_printed_data,_qvmin_printed_size,_qvmin_run,_qvmin_report_bad_value)

@@ -40,3 +40,14 @@ add_custom_target(npm-package ALL
           ${QVMIN_NPM_PACKAGE}/dist/
   DEPENDS qvmin qvmin-restore qvmin_library ${QVMIN_NPM_SOURCES}
   COMMENT "Staging the npm package in ${QVMIN_NPM_PACKAGE}")
+
+# The playground page: static files with the library inside, in build/<preset>/playground.
+set(QVMIN_PLAYGROUND ${CMAKE_BINARY_DIR}/playground)
+file(GLOB QVMIN_PLAYGROUND_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/playground/*)
+add_custom_target(playground ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${QVMIN_PLAYGROUND}
+  COMMAND ${CMAKE_COMMAND} -E copy ${QVMIN_PLAYGROUND_SOURCES} ${CMAKE_SOURCE_DIR}/npm/lib/obfuscate.js
+          $<TARGET_FILE_DIR:qvmin_library>/qvmin-library.js $<TARGET_FILE_DIR:qvmin_library>/qvmin-library.wasm
+          ${QVMIN_PLAYGROUND}/
+  DEPENDS qvmin_library ${QVMIN_PLAYGROUND_SOURCES} ${CMAKE_SOURCE_DIR}/npm/lib/obfuscate.js
+  COMMENT "Staging the playground page in ${QVMIN_PLAYGROUND}")

@@ -41,6 +41,10 @@ CORPUS_DIR = os.path.join(BENCH, "corpus")
 NODE_MODULES = os.path.join(BENCH, "node_modules")
 QVMIN = os.path.join(ROOT, "build", "release", "qvmin")
 SCAN_ONLY = os.path.join(ROOT, "build", "release", "qvmin_scan_only")
+# The npm package (preset wasm): its qvmin bin, and a script timing obfuscate() in one process.
+PACKAGE = os.path.join(ROOT, "build", "wasm", "package")
+PACKAGE_BIN = os.path.join(PACKAGE, "bin", "qvmin.js")
+PACKAGE_LIBRARY = os.path.join(BENCH, "package_library.js")
 COUNT_LF = os.path.join(BENCH, "count_lf.js")
 MANY_FILES = 100_000
 GNU_TIME = "/usr/bin/time"
@@ -81,6 +85,7 @@ TARGET_ESBUILD_MODERN = 10.0   # esbuild time / qvmin /syntax modern time, above
 TARGET_MODERN_RSS_GROWTH = 1.10  # modern peak RSS on the corpus / on one copy of it, at most
 TARGET_MODERN_LF_SHARE = 2.0   # percent of the modern output that is line feeds between tokens, below
 TARGET_MAP_SLOWDOWN = 2.0      # wall time with /smfp / the same run without it, at most
+TARGET_PACKAGE_THROUGHPUT = 0.5  # npm package throughput / native binary throughput, at least
 
 
 class HarnessError(Exception):
@@ -114,6 +119,16 @@ def build(log_path):
     for binary in (QVMIN, SCAN_ONLY):
         if not os.access(binary, os.X_OK):
             raise HarnessError("the build did not produce %s" % rel(binary))
+    if shutil.which("em++") is None:
+        log("emscripten is not installed: the npm package is not measured (apt-get install emscripten)")
+        return
+    log("building the npm package (preset wasm, log: %s)" % rel(log_path))
+    with open(log_path, "ab") as out:
+        for cmd in (["cmake", "--preset", "wasm"], ["cmake", "--build", "--preset", "wasm"]):
+            out.write(("$ %s\n" % " ".join(cmd)).encode())
+            out.flush()
+            if subprocess.call(cmd, cwd=ROOT, stdout=out, stderr=subprocess.STDOUT) != 0:
+                raise HarnessError("'%s' failed; see %s" % (" ".join(cmd), rel(log_path)))
 
 
 def ensure_packages():
@@ -317,11 +332,12 @@ class Case:
         self.timed_out = False
 
 
-def qvmin_case(key, list_dir, list_name, input_bytes, exclusions=None, modern=False, extra=(), source_map=False):
+def qvmin_case(key, list_dir, list_name, input_bytes, exclusions=None, modern=False, extra=(), source_map=False,
+               command=(QVMIN,)):
     out_dir = os.path.join(WORK, key)
     out = os.path.join(out_dir, "out.js")
     trans = os.path.join(out_dir, "translation.txt")
-    argv = [QVMIN, "/sflfp", list_name, "/ofp", out, "/oktfp", trans]
+    argv = list(command) + ["/sflfp", list_name, "/ofp", out, "/oktfp", trans]
     outputs = [out, trans]
     if exclusions:
         argv += ["/kelfp", exclusions]
@@ -534,6 +550,42 @@ def git_revision():
         return "unknown"
 
 
+def time_package_library(info, timeout):
+    """obfuscate() of the npm package on the corpus, timed inside one node process after a warm-up
+    run: wall seconds per run (median), classic and modern; None without the package."""
+    if not os.path.exists(PACKAGE_BIN):
+        return None
+    try:
+        out = subprocess.run(["node", PACKAGE_LIBRARY, PACKAGE, info["corpus"]], capture_output=True,
+                             timeout=timeout * 4, check=True).stdout
+    except (subprocess.SubprocessError, OSError) as e:
+        raise HarnessError("%s failed: %s" % (rel(PACKAGE_LIBRARY), e))
+    return json.loads(out)
+
+
+def package_report(info, c, out, cmp_row):
+    """The npm package beside the native binary on the corpus."""
+    if "corpus_package" not in c:
+        out("The npm package was not measured: emscripten is not installed")
+        out("")
+        return
+    corpus_mb = info["corpus_bytes"] / MB
+    out("The npm package (WebAssembly) beside the native binary on the corpus")
+    for native, package, label in (("corpus_full", "corpus_package", "classic"),
+                                   ("corpus_modern_kqn", "corpus_package_modern", "/syntax modern")):
+        ratio = per_round(c[native], c[package], lambda n, p: n[0] / p[0])
+        cmp_row("%s: qvmin bin under node / native throughput" % label, ratio,
+                ">= %.2f" % TARGET_PACKAGE_THROUGHPUT, ratio >= TARGET_PACKAGE_THROUGHPUT)
+    library = info.get("package_library")
+    for key, native, label in (("classic", "corpus_full", "classic"), ("modern", "corpus_modern_kqn", "/syntax modern")):
+        wall = med([s[0] for s in c[native].samples])
+        seconds = library[key]
+        ratio = wall / seconds
+        out("  %-52s %8.2f   %.1f ms, %.0f MB/s (in one node process, after a warm-up run; for reference)" % (
+            "%s: obfuscate() / native throughput" % label, ratio, seconds * 1000, corpus_mb / seconds))
+    out("")
+
+
 def report(info, cases, rounds, quick, esbuild_path):
     c = cases
     lines = []
@@ -559,7 +611,10 @@ def report(info, cases, rounds, quick, esbuild_path):
         ("corpus_keep", "qvmin, every identifier excluded (%d names)" % info["word_count"]),
         ("corpus_cp", "cp"),
         ("corpus_esbuild", "esbuild --minify-whitespace"),
+        ("corpus_package", "npm package: node bin/qvmin.js (classic)"),
+        ("corpus_package_modern", "npm package: node bin/qvmin.js /syntax modern"),
     ]
+    rows = [row for row in rows if row[0] in c]
     for key, label in rows:
         case = c[key]
         wall = med([s[0] for s in case.samples])
@@ -619,6 +674,8 @@ def report(info, cases, rounds, quick, esbuild_path):
     cmp_row("modern peak RSS, corpus / one copy", rss_growth, "<= %.2f" % TARGET_MODERN_RSS_GROWTH,
             rss_growth <= TARGET_MODERN_RSS_GROWTH)
     out("")
+
+    package_report(info, c, out, cmp_row)
 
     # /smfp beside the same run without it.
     out("Source maps (/smfp) on the corpus (median of the per-round ratios, wall time)")
@@ -765,6 +822,12 @@ def main():
                                      source_map=True)
     cases["corpus_modern_map"] = qvmin_case("corpus_modern_map", CORPUS_DIR, info["corpus_name"] + ".list",
                                             info["corpus_bytes"], modern=True, source_map=True)
+    if os.path.exists(PACKAGE_BIN):
+        node = shutil.which("node")
+        cases["corpus_package"] = qvmin_case("corpus_package", CORPUS_DIR, info["corpus_name"] + ".list",
+                                             info["corpus_bytes"], command=(node, PACKAGE_BIN))
+        cases["corpus_package_modern"] = qvmin_case("corpus_package_modern", CORPUS_DIR, info["corpus_name"] + ".list",
+                                                    info["corpus_bytes"], modern=True, command=(node, PACKAGE_BIN))
     cases["piece_modern"] = qvmin_case("piece_modern", CORPUS_DIR, "corpus-1.list", info["base_bytes"], modern=True)
     cp_out = os.path.join(WORK, "corpus_cp", "copy.js")
     cases["corpus_cp"] = Case("corpus_cp", ["cp", info["corpus"], cp_out], WORK, [cp_out], info["corpus_bytes"])
@@ -785,6 +848,7 @@ def main():
     log("running %d rounds of %d commands" % (rounds, len(cases)))
     run_rounds(list(cases.values()), rounds, args.timeout,
                tied=[("corpus_full", "corpus_modern", "corpus_modern_kqn", "corpus_map", "corpus_modern_map")])
+    info["package_library"] = time_package_library(info, args.timeout)
 
     # Output sizes beside esbuild's full minification, which is run once and not timed.
     es_min_out = os.path.join(WORK, "corpus_esbuild_minify", "out.js")

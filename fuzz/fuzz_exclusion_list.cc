@@ -8,7 +8,7 @@
 
 #include "list_model.h"
 #include "lists/keyword_exclusion_list_reader.h"
-#include "memory_platform.h"
+#include "fuzz_support.h"
 
 namespace qvmin::fuzzing {
 namespace {

@@ -19,7 +19,7 @@
 
 #include "compiler/modern_scanner.h"
 #include "compiler/output_buffer.h"
-#include "memory_platform.h"
+#include "fuzz_support.h"
 #include "tables/curated_lists.h"
 #include "tables/keyword_table.h"
 

@@ -15,7 +15,7 @@
 
 #include "cli/messages.h"
 #include "cli/run.h"
-#include "memory_platform.h"
+#include "fuzz_support.h"
 
 namespace qvmin::fuzzing {
 namespace {

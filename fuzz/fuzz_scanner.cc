@@ -29,7 +29,7 @@
 #include "compiler/output_buffer.h"
 #include "compiler/scanner.h"
 #include "containers/char_list.h"
-#include "memory_platform.h"
+#include "fuzz_support.h"
 #include "tables/keyword_table.h"
 
 namespace qvmin::fuzzing {

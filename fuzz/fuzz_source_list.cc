@@ -10,7 +10,7 @@
 
 #include "list_model.h"
 #include "lists/source_files_list_reader.h"
-#include "memory_platform.h"
+#include "fuzz_support.h"
 
 namespace qvmin::fuzzing {
 namespace {

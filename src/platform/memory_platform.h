@@ -1,5 +1,6 @@
-// A Platform over files held in memory, for the fuzz targets: nothing touches the disk, a run
-// is the same every time for the same input, and descriptors left open can be seen afterwards.
+// A Platform over files held in memory: nothing touches a disk, a run is the same every time for
+// the same input, and descriptors left open can be seen afterwards. The fuzz targets run on it,
+// and so does the WebAssembly library, which has no file system at all.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +11,7 @@
 
 #include "platform/platform.h"
 
-namespace qvmin::fuzzing {
+namespace qvmin {
 
 struct MemoryDescriptor {
   std::string path;
@@ -51,13 +52,4 @@ MemorySystem& memorySystem();
 void resetMemorySystem();
 const Platform& memoryPlatform();
 
-// Everything the platform prints, collected into a text (for expected messages).
-std::string capturePrinted(void (*printer)(const Platform&));
-
-// Stops the fuzzer with a message when a property does not hold.
-[[noreturn]] void violated(const char* what, const std::string& detail = {});
-inline void require(bool holds, const char* what, const std::string& detail = {}) {
-  if (!holds) violated(what, detail);
-}
-
-}  // namespace qvmin::fuzzing
+}  // namespace qvmin

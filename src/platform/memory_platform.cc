@@ -1,11 +1,9 @@
-#include "memory_platform.h"
+#include "platform/memory_platform.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-namespace qvmin::fuzzing {
+namespace qvmin {
 namespace {
 
 constexpr std::uint64_t kDirectoryInode = 1;
@@ -140,20 +138,4 @@ const Platform& memoryPlatform() {
   return memory;
 }
 
-std::string capturePrinted(void (*printer)(const Platform&)) {
-  std::string saved = std::move(memorySystem().printed);
-  memorySystem().printed.clear();
-  printer(memoryPlatform());
-  std::string captured = std::move(memorySystem().printed);
-  memorySystem().printed = std::move(saved);
-  return captured;
-}
-
-void violated(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "\n*** property violated: %s\n", what);
-  if (!detail.empty()) std::fprintf(stderr, "%s\n", detail.c_str());
-  std::fflush(stderr);
-  std::abort();
-}
-
-}  // namespace qvmin::fuzzing
+}  // namespace qvmin

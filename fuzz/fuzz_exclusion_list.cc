@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           system.printed);
   require(system.printed == expected.outcome.messages, "the report differs from the rules",
           "printed:\n" + system.printed + "\nexpected:\n" + expected.outcome.messages);
-  require(table == expected.table, "the keyword table differs from the accepted lines");
+  require(table.names == expected.table.names, "the keyword table differs from the accepted lines");
   require(system.openDescriptorCount() == 0, "the exclusion list was left open");
   return 0;
 }

@@ -9,8 +9,9 @@
 //   distinct, not keywords, and exactly the genericized ones.
 // Where each identifier stands in the output is learned from a third scan of the same sources
 // whose rewriter writes a marker byte instead of a name. That scan feeds each file whole, while
-// the runs read it in blocks of the sizes the input chooses, so a result that depends on where
-// blocks end shows up as a difference too.
+// the runs read it in blocks of the sizes the input chooses, and it goes a byte at a time where
+// the runs take the widest path, so a result that depends on where blocks end or on the width
+// shows up as a difference too.
 //
 // Input: byte 0 holds the number of files less one (bits 0-1) and the read block size (bits
 // 2-7); byte 1 chooses keywords to exclude; bytes 2-7 are three 16-bit split offsets; the rest
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "cli/run.h"
+#include "compiler/byte_skips.h"
 #include "compiler/genericizer.h"
 #include "compiler/output_buffer.h"
 #include "compiler/scanner.h"
@@ -225,6 +227,10 @@ MarkedOutput markedOutput(const Input& input) {
   MarkedOutput marked;
   const Platform& platform = memoryPlatform();
   const int fd = platform.createForWriting("marked.js");
+  // A byte at a time, while the runs take the widest path: a result that depends on the width
+  // shows up as a difference too.
+  const ScanWidth runWidth = activeScanWidth;
+  activeScanWidth = ScanWidth::kScalar;
   {
     // A small buffer puts the ends of its blocks in the middle of tokens.
     OutputBuffer out(platform, fd, input.markedBufferSize);
@@ -237,6 +243,7 @@ MarkedOutput markedOutput(const Input& input) {
       scanner.crossFileBoundary();
     }
   }
+  activeScanWidth = runWidth;
   platform.close(fd);
   marked.text = memorySystem().contents("marked.js");
   return marked;

@@ -402,10 +402,14 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
   };
   // Called after every token of code: what the next one may be. The word and punctuator cases
   // set what else they know afterwards.
-  auto afterToken = [&](bool slashBeginsRegex) {
-    regexAllowed = slashBeginsRegex;
-    lineTerminatorSinceToken = false;
-    context = 0;
+  // `also` holds what else the token says of the next, as bits of `context`.
+  auto afterToken = [&](bool slashBeginsRegex, std::uint8_t also = 0) {
+    context = static_cast<std::uint8_t>((slashBeginsRegex ? kRegexAllowed : 0) | also);
+  };
+  auto regexAllowed = [&] { return (context & kRegexAllowed) != 0; };
+  auto lineTerminatorSinceToken = [&] { return (context & kLineTerminatorSince) != 0; };
+  auto noteLineTerminator = [&](bool lineTerminator) {
+    context = static_cast<std::uint8_t>(context | (lineTerminator ? kLineTerminatorSince : 0));
   };
   // A byte that begins no token is copied as a token of its own.
   auto writeStrayByte = [&](const unsigned char* at) {
@@ -434,7 +438,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               // A line break and the indentation after it.
               p = skipWhitespace(p + 1, end);
               writer.separate(true);
-              lineTerminatorSinceToken = true;
+              noteLineTerminator(true);
               continue;
             case CodeByte::kWhitespace: {
               // Mostly a single space; a longer run may still hold a line break.
@@ -443,7 +447,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               bool lineTerminator = false;
               for (; run < p; ++run) lineTerminator |= *run == '\n' || *run == '\r';
               writer.separate(lineTerminator);
-              lineTerminatorSinceToken |= lineTerminator;
+              noteLineTerminator(lineTerminator);
               continue;
             }
             case CodeByte::kNonAscii:
@@ -456,7 +460,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 if (space > 0) {
                   p += space;
                   writer.separate(lineTerminator);
-                  lineTerminatorSinceToken |= lineTerminator;
+                  noteLineTerminator(lineTerminator);
                   continue;
                 }
               } else if (byte == '\\') {
@@ -485,8 +489,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
               // for await ( opens a loop head like for (.
               const bool awaitAfterFor = (context & kAfterFor) != 0 && traits != 0 && raw == "await";
-              afterToken((traits & kRegexAfter) != 0);
-              context = static_cast<std::uint8_t>((traits & kWordContext) | (awaitAfterFor ? kOpensControl : 0));
+              afterToken((traits & kRegexAfter) != 0,
+                         static_cast<std::uint8_t>((traits & kWordContext) | (awaitAfterFor ? kOpensControl : 0)));
               p = wordEnd;
               continue;
             }
@@ -589,8 +593,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 p += 2;
                 goto leftCode;
               }
-              markToken(p, regexAllowed ? TokenClass::kRegex : TokenClass::kPunctuator);
-              if (regexAllowed) {
+              markToken(p, regexAllowed() ? TokenClass::kRegex : TokenClass::kPunctuator);
+              if (regexAllowed()) {
                 writer.begin(TokenClass::kRegex, "/");
                 out.put('/');
                 mode = ModernMode::kRegex;
@@ -599,8 +603,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               }
               const std::string_view text = bytesOf(p, p + (next == '=' ? 2 : 1));
               writer.write(TokenClass::kPunctuator, text);
-              afterToken(true);
-              context = kBraceIsExpression;
+              afterToken(true, kBraceIsExpression);
               p += text.size();
               continue;
             }
@@ -636,7 +639,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 case '{':
                   // After return or yield and a line break, the statement has ended: a block.
                   brackets.push_back((context & kBraceIsExpression) != 0 &&
-                                             !(lineTerminatorSinceToken && (context & kLineSensitive) != 0)
+                                             !(lineTerminatorSinceToken() && (context & kLineSensitive) != 0)
                                          ? OpenBracket::kExpressionBrace
                                          : OpenBracket::kBlockBrace);
                   braceIsExpression = false;
@@ -660,8 +663,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                   break;
               }
               writer.writeLonePunctuator(static_cast<char>(byte));
-              afterToken(slashBeginsRegex);
-              context = braceIsExpression && slashBeginsRegex ? kBraceIsExpression : 0;
+              afterToken(slashBeginsRegex, braceIsExpression && slashBeginsRegex ? kBraceIsExpression : 0);
               ++p;
               continue;
             }
@@ -678,7 +680,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 p += 4;
                 goto leftCode;
               }
-              if (byte == '-' && lineTerminatorSinceToken && end - p >= 3 && p[1] == '-' && p[2] == '>') {
+              if (byte == '-' && lineTerminatorSinceToken() && end - p >= 3 && p[1] == '-' && p[2] == '>') {
                 mode = ModernMode::kLineComment;
                 writer.separate(false);
                 p += 3;
@@ -691,14 +693,13 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               // Postfix ++ or -- after an operand on the same line, else prefix; an object literal
               // begins only where an operand may, so not after postfix ones, nor after =>.
               if ((byte == '+' || byte == '-') && size == 2 && text[1] == byte) {
-                slashBeginsRegex = regexAllowed || lineTerminatorSinceToken;
+                slashBeginsRegex = regexAllowed() || lineTerminatorSinceToken();
               }
               const bool braceIsExpression = !(byte == '=' && text == "=>");
               writer.write(TokenClass::kPunctuator, text);
-              afterToken(slashBeginsRegex);
               const bool dot = (byte == '.' && size == 1) || (byte == '?' && size == 2 && p[1] == '.');  // . or ?.
-              context = static_cast<std::uint8_t>((dot ? kAfterDot : 0) |
-                                                  (braceIsExpression && slashBeginsRegex ? kBraceIsExpression : 0));
+              afterToken(slashBeginsRegex, static_cast<std::uint8_t>((dot ? kAfterDot : 0) |
+                                                                     (braceIsExpression && slashBeginsRegex ? kBraceIsExpression : 0)));
               p += size;
               continue;
             }
@@ -772,8 +773,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
           brackets.push_back(OpenBracket::kSubstitution);
           mode = ModernMode::kCode;
           writer.end(TokenClass::kTemplateOpen);
-          afterToken(true);
-          context = kBraceIsExpression;
+          afterToken(true, kBraceIsExpression);
         } else {
           out.put('$');
           if (strings.onString != nullptr) collectLiteral("$");
@@ -869,7 +869,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
       case ModernMode::kBlockComment: {
         // Only its end matters, and whether it holds a line break; once one is seen, only the end.
         for (;;) {
-          const unsigned char* stop = lineTerminatorSinceToken
+          const unsigned char* stop = lineTerminatorSinceToken()
                                           ? static_cast<const unsigned char*>(std::memchr(p, '*', static_cast<std::size_t>(end - p)))
                                           : findAnyOf(p, end, '*', '\n', '\r', 0xE2);
           if (stop == nullptr) {
@@ -892,7 +892,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
           if (lineTerminator < 0) return static_cast<std::size_t>(p - begin);
           if (lineTerminator > 0) {
             writer.separate(true);
-            lineTerminatorSinceToken = true;
+            noteLineTerminator(true);
             p += lineTerminator;
           } else {
             ++p;
@@ -973,8 +973,7 @@ bool ModernScanner::endOfFile() {
       writer.end(TokenClass::kTemplate);
       break;
   }
-  regexAllowed = false;
-  context = 0;
+  context &= kLineTerminatorSince;  // a slash now divides
   return closeSubstitutions();
 }
 
@@ -1009,8 +1008,9 @@ bool ModernScanner::closeSubstitutions() {
     writer.begin(cls, text.substr(0, 1));
     out.append(text);
     writer.end(cls, substitution ? std::string_view{} : text);
-    regexAllowed = open == OpenBracket::kControlParenthesis || open == OpenBracket::kBlockBrace;
-    context = 0;
+    context = static_cast<std::uint8_t>(
+        (context & kLineTerminatorSince) |
+        (open == OpenBracket::kControlParenthesis || open == OpenBracket::kBlockBrace ? kRegexAllowed : 0));
   }
   return true;
 }
@@ -1018,7 +1018,7 @@ bool ModernScanner::closeSubstitutions() {
 void ModernScanner::crossFileBoundary() {
   // The output is one program: the next file follows the last as if after a line break.
   writer.separate(true);
-  lineTerminatorSinceToken = true;
+  context |= kLineTerminatorSince;
   firstFile = false;
   ++fileIndex;
   fileOffset = 0;

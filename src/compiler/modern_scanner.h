@@ -73,7 +73,6 @@ struct ModernScanner {
   ModernMode mode = ModernMode::kCode;
   char quote = 0;                   // the quote of the string being copied
   bool stringEndsInCrContinuation = false;  // what was copied of it ends in a backslash and a CR
-  bool regexAllowed = true;         // a slash now begins a regular expression
   // What the last token says of the next, as bits.
   static constexpr std::uint8_t kAfterDot = 1;            // . or ?.: a word now is a property name
   static constexpr std::uint8_t kOpensControl = 2;        // if, while, for, with, or await after for
@@ -81,8 +80,10 @@ struct ModernScanner {
   static constexpr std::uint8_t kLineSensitive = 8;       // return, yield and the like: a line break may end it
   static constexpr std::uint8_t kAfterFor = 16;
   static constexpr std::uint8_t kWordContext = kOpensControl | kBraceIsExpression | kLineSensitive | kAfterFor;
-  std::uint8_t context = 0;
-  bool lineTerminatorSinceToken = true;  // also at the start of a file: --> there is a comment
+  static constexpr std::uint8_t kRegexAllowed = 32;         // a slash now begins a regular expression
+  // A line break since the last token; also at the start of a file: --> there is a comment.
+  static constexpr std::uint8_t kLineTerminatorSince = 64;
+  std::uint8_t context = kRegexAllowed | kLineTerminatorSince;
   bool firstFile = true;
   std::uint32_t fileIndex = 0;
   std::uint64_t fileOffset = 0;     // bytes of the current file consumed before `carry`

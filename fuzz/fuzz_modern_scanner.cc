@@ -163,10 +163,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Scanned whole = scanFiles(files, 0, naming);
   const std::vector<std::string> identifiers = naming.seen;
 
-  // In blocks, and a byte at a time where the whole scan took the widest path.
+  // In blocks, and 16 bytes at a time where the whole scan took the widest path.
   naming.seen.clear();
   const ScanWidth widest = activeScanWidth;
-  activeScanWidth = ScanWidth::kScalar;
+  if (widest == ScanWidth::kAvx2) activeScanWidth = ScanWidth::kSse2;
   const Scanned blocks = scanFiles(files, blockSize, naming);
   activeScanWidth = widest;
   require(blocks.output == whole.output, "the output depends on where read blocks end or on the scan width",

@@ -2,13 +2,15 @@
 // string. Both scanners skip these runs 16 bytes at a time where the machine can, since they
 // make up most of ordinary source text; what a run means is left to the scanner. A run still
 // going after its first 16 bytes goes on 32 at a time where the processor has AVX2 (checked
-// once, at start-up). Every width finds exactly what the plain byte loop finds.
+// once, at start-up). Every width finds exactly what the plain byte loop finds; a build with
+// QVMIN_SCALAR_SCAN defined takes the byte loop alone, for the tests that compare the two.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(QVMIN_SCALAR_SCAN)
+#define QVMIN_VECTOR_SCAN 1
 #include <emmintrin.h>
 #endif
 
@@ -17,23 +19,24 @@
 namespace qvmin {
 
 enum class ScanWidth : std::uint8_t {
-  kScalar,  // a byte at a time
+  kScalar,  // a byte at a time (a build with QVMIN_SCALAR_SCAN)
   kSse2,    // 16 bytes at a time
   kAvx2,    // long runs 32 bytes at a time
 };
 
 // The widest this build and processor can do.
 ScanWidth widestScanWidth();
-// The width in use: the widest, unless a test forces a narrower one. Changing it while a scanner
-// is in the middle of a run is harmless: every width gives the same results.
+// The width long runs take: the widest, unless a test forces kSse2. Read only once a run has
+// gone 16 bytes, so that short tokens pay nothing for the choice; changing it between runs is
+// harmless, since every width gives the same results.
 extern ScanWidth activeScanWidth;
 
-// The rest of a long run, 32 bytes at a time (only called with kAvx2 active).
-const unsigned char* skipIdentifierCharsWide(const unsigned char* p, const unsigned char* end);
-const unsigned char* skipWhitespaceWide(const unsigned char* p, const unsigned char* end);
-const unsigned char* findAnyOfWide(const unsigned char* p, const unsigned char* end, unsigned char a,
+// The rest of a run that went on past its first 16 bytes, at the active width. Out of line:
+// most runs end within 16 bytes, and the scanners' loops stay small.
+const unsigned char* skipIdentifierCharsRest(const unsigned char* p, const unsigned char* end);
+const unsigned char* skipWhitespaceRest(const unsigned char* p, const unsigned char* end);
+const unsigned char* findAnyOfRest(const unsigned char* p, const unsigned char* end, unsigned char a,
                                    unsigned char b, unsigned char c, unsigned char d);
-const unsigned char* skipStringBodyWide(const unsigned char* p, const unsigned char* end, char quote);
 
 inline constexpr CharacterClass kAsciiIdentifierChars = [] {
   CharacterClass chars{};
@@ -41,7 +44,7 @@ inline constexpr CharacterClass kAsciiIdentifierChars = [] {
   return chars;
 }();
 
-#if defined(__SSE2__)
+#if defined(QVMIN_VECTOR_SCAN)
 // Lanes of v from lo to hi inclusive, as unsigned bytes.
 inline __m128i bytesInRange(__m128i v, char lo, char hi) {
   const __m128i shifted = _mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - static_cast<unsigned char>(lo))));
@@ -68,28 +71,21 @@ inline unsigned whitespaceLanes(const unsigned char* p) {
   return static_cast<unsigned>(_mm_movemask_epi8(hit));
 }
 #else
-// Without SSE2 the runs are skipped a byte at a time and these are never called.
+// Without the 16-byte path the runs are skipped a byte at a time and these are never called.
 inline unsigned identifierLanes(const unsigned char*) { return 0; }
 inline unsigned whitespaceLanes(const unsigned char*) { return 0; }
 #endif
 
 // The first byte from p on that is outside the class (lanes gives a bit per byte of 16 that is
-// inside; wide goes on with a long run).
-template <typename Lanes, typename Wide>
+// inside; rest goes on with a long run).
+template <typename Lanes, typename Rest>
 inline const unsigned char* skipClass(const unsigned char* p, const unsigned char* end, const CharacterClass& cls,
-                                      [[maybe_unused]] Lanes lanes, [[maybe_unused]] Wide wide) {
-#if defined(__SSE2__)
-  const ScanWidth width = activeScanWidth;
-  if (width != ScanWidth::kScalar && end - p >= 16) {
+                                      [[maybe_unused]] Lanes lanes, [[maybe_unused]] Rest rest) {
+#if defined(QVMIN_VECTOR_SCAN)
+  if (end - p >= 16) {
     const unsigned outside = ~lanes(p) & 0xFFFFu;
     if (outside != 0) return p + __builtin_ctz(outside);
-    p += 16;
-    if (width == ScanWidth::kAvx2) return wide(p, end);
-    while (end - p >= 16) {
-      const unsigned more = ~lanes(p) & 0xFFFFu;
-      if (more != 0) return p + __builtin_ctz(more);
-      p += 16;
-    }
+    return rest(p + 16, end);
   }
 #endif
   while (p < end && cls[*p]) ++p;
@@ -98,16 +94,16 @@ inline const unsigned char* skipClass(const unsigned char* p, const unsigned cha
 
 // Past ASCII identifier characters: $, _, letters and digits.
 inline const unsigned char* skipIdentifierChars(const unsigned char* p, const unsigned char* end) {
-  return skipClass(p, end, kAsciiIdentifierChars, identifierLanes, skipIdentifierCharsWide);
+  return skipClass(p, end, kAsciiIdentifierChars, identifierLanes, skipIdentifierCharsRest);
 }
 
 // Past TAB, LF, CR and SPACE.
 inline const unsigned char* skipWhitespace(const unsigned char* p, const unsigned char* end) {
-  return skipClass(p, end, whitespaceChars, whitespaceLanes, skipWhitespaceWide);
+  return skipClass(p, end, whitespaceChars, whitespaceLanes, skipWhitespaceRest);
 }
 
 // The 16 bytes at p: a bit per byte that is one of a, b, c, d.
-#if defined(__SSE2__)
+#if defined(QVMIN_VECTOR_SCAN)
 inline unsigned anyOfLanes(const unsigned char* p, unsigned char a, unsigned char b, unsigned char c, unsigned char d) {
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(a))),
@@ -121,18 +117,11 @@ inline unsigned anyOfLanes(const unsigned char* p, unsigned char a, unsigned cha
 // The first byte from p on that is one of the given bytes (up to four; repeat one to use fewer).
 inline const unsigned char* findAnyOf(const unsigned char* p, const unsigned char* end, unsigned char a,
                                       unsigned char b, unsigned char c, unsigned char d) {
-#if defined(__SSE2__)
-  const ScanWidth width = activeScanWidth;
-  if (width != ScanWidth::kScalar && end - p >= 16) {
+#if defined(QVMIN_VECTOR_SCAN)
+  if (end - p >= 16) {
     const unsigned mask = anyOfLanes(p, a, b, c, d);
     if (mask != 0) return p + __builtin_ctz(mask);
-    p += 16;
-    if (width == ScanWidth::kAvx2) return findAnyOfWide(p, end, a, b, c, d);
-    while (end - p >= 16) {
-      const unsigned more = anyOfLanes(p, a, b, c, d);
-      if (more != 0) return p + __builtin_ctz(more);
-      p += 16;
-    }
+    return findAnyOfRest(p + 16, end, a, b, c, d);
   }
 #endif
   while (p < end && *p != a && *p != b && *p != c && *p != d) ++p;
@@ -142,18 +131,11 @@ inline const unsigned char* findAnyOf(const unsigned char* p, const unsigned cha
 // The first byte from p on that is the closing quote or a backslash.
 inline const unsigned char* skipStringBody(const unsigned char* p, const unsigned char* end, char quote) {
   const auto q = static_cast<unsigned char>(quote);
-#if defined(__SSE2__)
-  const ScanWidth width = activeScanWidth;
-  if (width != ScanWidth::kScalar && end - p >= 16) {
+#if defined(QVMIN_VECTOR_SCAN)
+  if (end - p >= 16) {
     const unsigned mask = anyOfLanes(p, q, '\\', q, q);
     if (mask != 0) return p + __builtin_ctz(mask);
-    p += 16;
-    if (width == ScanWidth::kAvx2) return skipStringBodyWide(p, end, quote);
-    while (end - p >= 16) {
-      const unsigned more = anyOfLanes(p, q, '\\', q, q);
-      if (more != 0) return p + __builtin_ctz(more);
-      p += 16;
-    }
+    return findAnyOfRest(p + 16, end, q, '\\', q, q);
   }
 #endif
   while (p < end && *p != q && *p != '\\') ++p;

@@ -1,9 +1,9 @@
-// The long-run paths of byte_skips.h, 32 bytes at a time. Compiled for AVX2 function by function
-// (the rest of the program keeps the baseline instruction set) and called only once the
-// processor has been found to have it.
+// The long-run paths of byte_skips.h: 16 bytes at a time, or 32 where the processor has AVX2.
+// The AVX2 code is compiled for it function by function (the rest of the program keeps the
+// baseline instruction set) and runs only once the processor has been found to have it.
 #include "compiler/byte_skips.h"
 
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && defined(__SSE2__)
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && defined(QVMIN_VECTOR_SCAN)
 #define QVMIN_HAS_AVX2_PATH 1
 #include <immintrin.h>
 #endif
@@ -14,7 +14,7 @@ ScanWidth widestScanWidth() {
 #if defined(QVMIN_HAS_AVX2_PATH)
   if (__builtin_cpu_supports("avx2")) return ScanWidth::kAvx2;
 #endif
-#if defined(__SSE2__)
+#if defined(QVMIN_VECTOR_SCAN)
   return ScanWidth::kSse2;
 #else
   return ScanWidth::kScalar;
@@ -23,9 +23,9 @@ ScanWidth widestScanWidth() {
 
 ScanWidth activeScanWidth = widestScanWidth();
 
-#if defined(QVMIN_HAS_AVX2_PATH)
 namespace {
 
+#if defined(QVMIN_HAS_AVX2_PATH)
 [[gnu::target("avx2")]] inline __m256i bytesInRange32(__m256i v, char lo, char hi) {
   const __m256i shifted = _mm256_add_epi8(v, _mm256_set1_epi8(static_cast<char>(0x80 - static_cast<unsigned char>(lo))));
   return _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(0x80 + (hi - lo + 1))), shifted);
@@ -50,66 +50,90 @@ namespace {
   return static_cast<unsigned>(_mm256_movemask_epi8(hit));
 }
 
-}  // namespace
-
-// Each loop takes 32 bytes while it can, then leaves the last few to the byte loop.
-[[gnu::target("avx2")]] const unsigned char* skipIdentifierCharsWide(const unsigned char* p, const unsigned char* end) {
+// Each takes 32 bytes while it can: the stop it found (`stopped` set), or where the last few
+// bytes begin, for the 16-byte loop.
+[[gnu::target("avx2")]] const unsigned char* identifierRun32(const unsigned char* p, const unsigned char* end,
+                                                             bool& stopped) {
   for (; end - p >= 32; p += 32) {
     const unsigned outside = ~identifierLanes32(p);
-    if (outside != 0) return p + __builtin_ctz(outside);
+    if (outside != 0) {
+      stopped = true;
+      return p + __builtin_ctz(outside);
+    }
   }
-  while (p < end && kAsciiIdentifierChars[*p]) ++p;
   return p;
 }
 
-[[gnu::target("avx2")]] const unsigned char* skipWhitespaceWide(const unsigned char* p, const unsigned char* end) {
+[[gnu::target("avx2")]] const unsigned char* anyOfRun32(const unsigned char* p, const unsigned char* end,
+                                                         unsigned char a, unsigned char b, unsigned char c,
+                                                         unsigned char d, bool inside, bool& stopped) {
   for (; end - p >= 32; p += 32) {
-    const unsigned outside = ~anyOfLanes32(p, ' ', '\t', '\n', '\r');
-    if (outside != 0) return p + __builtin_ctz(outside);
+    const unsigned hits = anyOfLanes32(p, a, b, c, d);
+    const unsigned stops = inside ? ~hits : hits;
+    if (stops != 0) {
+      stopped = true;
+      return p + __builtin_ctz(stops);
+    }
   }
-  while (p < end && whitespaceChars[*p]) ++p;
   return p;
 }
-
-[[gnu::target("avx2")]] const unsigned char* findAnyOfWide(const unsigned char* p, const unsigned char* end,
-                                                           unsigned char a, unsigned char b, unsigned char c,
-                                                           unsigned char d) {
-  for (; end - p >= 32; p += 32) {
-    const unsigned hit = anyOfLanes32(p, a, b, c, d);
-    if (hit != 0) return p + __builtin_ctz(hit);
-  }
-  while (p < end && *p != a && *p != b && *p != c && *p != d) ++p;
-  return p;
-}
-
-[[gnu::target("avx2")]] const unsigned char* skipStringBodyWide(const unsigned char* p, const unsigned char* end,
-                                                                char quote) {
-  const auto q = static_cast<unsigned char>(quote);
-  return findAnyOfWide(p, end, q, '\\', q, q);
-}
-
-#else
-
-// Without an AVX2 path these are never called; they still find what the byte loop finds.
-const unsigned char* skipIdentifierCharsWide(const unsigned char* p, const unsigned char* end) {
-  while (p < end && kAsciiIdentifierChars[*p]) ++p;
-  return p;
-}
-const unsigned char* skipWhitespaceWide(const unsigned char* p, const unsigned char* end) {
-  while (p < end && whitespaceChars[*p]) ++p;
-  return p;
-}
-const unsigned char* findAnyOfWide(const unsigned char* p, const unsigned char* end, unsigned char a, unsigned char b,
-                                   unsigned char c, unsigned char d) {
-  while (p < end && *p != a && *p != b && *p != c && *p != d) ++p;
-  return p;
-}
-const unsigned char* skipStringBodyWide(const unsigned char* p, const unsigned char* end, char quote) {
-  const auto q = static_cast<unsigned char>(quote);
-  while (p < end && *p != q && *p != '\\') ++p;
-  return p;
-}
-
 #endif
+
+}  // namespace
+
+const unsigned char* skipIdentifierCharsRest(const unsigned char* p, const unsigned char* end) {
+#if defined(QVMIN_HAS_AVX2_PATH)
+  if (activeScanWidth == ScanWidth::kAvx2) {
+    bool stopped = false;
+    p = identifierRun32(p, end, stopped);
+    if (stopped) return p;
+  }
+#endif
+#if defined(QVMIN_VECTOR_SCAN)
+  for (; end - p >= 16; p += 16) {
+    const unsigned outside = ~identifierLanes(p) & 0xFFFFu;
+    if (outside != 0) return p + __builtin_ctz(outside);
+  }
+#endif
+  while (p < end && kAsciiIdentifierChars[*p]) ++p;
+  return p;
+}
+
+const unsigned char* skipWhitespaceRest(const unsigned char* p, const unsigned char* end) {
+#if defined(QVMIN_HAS_AVX2_PATH)
+  if (activeScanWidth == ScanWidth::kAvx2) {
+    bool stopped = false;
+    p = anyOfRun32(p, end, ' ', '\t', '\n', '\r', true, stopped);
+    if (stopped) return p;
+  }
+#endif
+#if defined(QVMIN_VECTOR_SCAN)
+  for (; end - p >= 16; p += 16) {
+    const unsigned outside = ~whitespaceLanes(p) & 0xFFFFu;
+    if (outside != 0) return p + __builtin_ctz(outside);
+  }
+#endif
+  while (p < end && whitespaceChars[*p]) ++p;
+  return p;
+}
+
+const unsigned char* findAnyOfRest(const unsigned char* p, const unsigned char* end, unsigned char a, unsigned char b,
+                                   unsigned char c, unsigned char d) {
+#if defined(QVMIN_HAS_AVX2_PATH)
+  if (activeScanWidth == ScanWidth::kAvx2) {
+    bool stopped = false;
+    p = anyOfRun32(p, end, a, b, c, d, false, stopped);
+    if (stopped) return p;
+  }
+#endif
+#if defined(QVMIN_VECTOR_SCAN)
+  for (; end - p >= 16; p += 16) {
+    const unsigned hits = anyOfLanes(p, a, b, c, d);
+    if (hits != 0) return p + __builtin_ctz(hits);
+  }
+#endif
+  while (p < end && *p != a && *p != b && *p != c && *p != d) ++p;
+  return p;
+}
 
 }  // namespace qvmin

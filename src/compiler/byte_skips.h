@@ -1,6 +1,7 @@
 // Where the common runs of source text end: identifier characters, white space, the body of a
 // string. Both scanners skip these runs 16 bytes at a time where the machine can, since they
-// make up most of ordinary source text; what a run means is left to the scanner.
+// make up most of ordinary source text; what a run means is left to the scanner. The source map
+// skips a run of its own the same way: bytes that a JSON string holds as they are.
 #pragma once
 
 #include <cstring>
@@ -112,6 +113,26 @@ inline const unsigned char* skipStringBody(const unsigned char* p, const unsigne
   }
 #endif
   while (p < end && *p != static_cast<unsigned char>(quote) && *p != '\\') ++p;
+  return p;
+}
+
+// Past ASCII bytes that a JSON string holds as they are: all but controls, quote and backslash.
+inline const unsigned char* skipJsonPlain(const unsigned char* p, const unsigned char* end) {
+#if defined(__SSE2__)
+  const __m128i space = _mm_set1_epi8(' ');
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i backslash = _mm_set1_epi8('\\');
+  while (end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Compared as signed bytes, non-ASCII bytes are below the space too.
+    const __m128i stop =
+        _mm_or_si128(_mm_cmplt_epi8(v, space), _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop));
+    if (mask != 0) return p + __builtin_ctz(mask);
+    p += 16;
+  }
+#endif
+  while (p < end && *p >= 0x20 && *p < 0x80 && *p != '"' && *p != '\\') ++p;
   return p;
 }
 

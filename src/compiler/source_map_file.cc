@@ -1,9 +1,8 @@
 #include "compiler/source_map_file.h"
 
-#include <array>
 #include <cstdint>
-#include <cstring>
 
+#include "compiler/byte_skips.h"
 
 namespace qvmin {
 namespace {
@@ -35,39 +34,19 @@ int utf8SequenceAt(std::string_view text, std::size_t at) {
   return present < length ? -1 : static_cast<int>(length);
 }
 
-// Bytes that a JSON string cannot hold as they are, and the first bytes of UTF-8 sequences,
-// which are checked.
-constexpr std::array<bool, 256> kNeedsCare = [] {
-  std::array<bool, 256> care{};
-  for (int b = 0; b < 256; ++b) care[b] = b < 0x20 || b == '"' || b == '\\' || b >= 0x80;
-  return care;
-}();
-
-// Whether any of eight bytes needs care, tested on them as one word.
-inline bool needsCare(const char* bytes) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-  std::uint64_t word;
-  std::memcpy(&word, bytes, 8);
-  auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
-  const std::uint64_t below20 = (word - 0x20 * kOnes) & ~word & kHighs;
-  return ((word & kHighs) | below20 | hasZero(word ^ ('"' * kOnes)) | hasZero(word ^ ('\\' * kOnes))) != 0;
-}
-
 // Writes text as the inside of a JSON string and returns how much of it was written: all of
 // it when `last`, else all but a UTF-8 sequence that the next piece may end.
 std::size_t escapeJson(OutputBuffer& out, std::string_view text, bool last) {
   static constexpr char kHex[] = "0123456789abcdef";
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = bytes + text.size();
   std::size_t plain = 0;  // start of the run of bytes copied as they are
   std::size_t at = 0;
-  while (at < text.size()) {
-    // Most text is plain ASCII: pass it eight bytes at a time.
-    while (text.size() - at >= 8 && !needsCare(text.data() + at)) at += 8;
+  for (;;) {
+    // Most text is plain ASCII: the run up to the next byte that needs care goes out in one copy.
+    at = static_cast<std::size_t>(skipJsonPlain(bytes + at, end) - bytes);
     if (at == text.size()) break;
-    const auto byte = static_cast<unsigned char>(text[at]);
-    if (!kNeedsCare[byte]) {
-      ++at;
-      continue;
-    }
+    const unsigned char byte = bytes[at];
     if (byte >= 0x80) {
       const int length = utf8SequenceAt(text, at);
       if (length > 0) {
@@ -78,8 +57,8 @@ std::size_t escapeJson(OutputBuffer& out, std::string_view text, bool last) {
     }
     out.append(text.substr(plain, at - plain));
     if (byte == '"' || byte == '\\') {
-      out.put('\\');
-      out.put(static_cast<char>(byte));
+      const char escape[] = {'\\', static_cast<char>(byte)};
+      out.append(std::string_view(escape, sizeof escape));
     } else if (byte == '\n') {
       out.append("\\n");
     } else if (byte >= 0x80) {

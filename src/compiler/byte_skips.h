@@ -1,9 +1,12 @@
 // Where the common runs of source text end: identifier characters, white space, the body of a
 // string. Both scanners skip these runs 16 bytes at a time where the machine can, since they
 // make up most of ordinary source text; what a run means is left to the scanner. The source map
-// skips a run of its own the same way: bytes that a JSON string holds as they are.
+// looks for two kinds of bytes of its own the same way: those that do more than move the column,
+// and those that a JSON string cannot hold as they are.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -116,24 +119,37 @@ inline const unsigned char* skipStringBody(const unsigned char* p, const unsigne
   return p;
 }
 
-// Past ASCII bytes that a JSON string holds as they are: all but controls, quote and backslash.
-inline const unsigned char* skipJsonPlain(const unsigned char* p, const unsigned char* end) {
+// A bit per byte of the `size` (at most 64) bytes at p, lowest first: set for LF, CR and
+// non-ASCII bytes, which do more than add one to a column.
+inline std::uint64_t lineBreakOrNonAsciiBits(const unsigned char* p, std::size_t size) {
+  std::uint64_t bits = 0;
+  std::size_t at = 0;
 #if defined(__SSE2__)
-  const __m128i space = _mm_set1_epi8(' ');
-  const __m128i quote = _mm_set1_epi8('"');
-  const __m128i backslash = _mm_set1_epi8('\\');
-  while (end - p >= 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    // Compared as signed bytes, non-ASCII bytes are below the space too.
-    const __m128i stop =
-        _mm_or_si128(_mm_cmplt_epi8(v, space), _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)));
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop));
-    if (mask != 0) return p + __builtin_ctz(mask);
-    p += 16;
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  for (; size - at >= 16; at += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+    // The sign bit of a lane is the high bit of a non-ASCII byte.
+    const __m128i hit = _mm_or_si128(v, _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
+    bits |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hit))) << at;
   }
 #endif
-  while (p < end && *p >= 0x20 && *p < 0x80 && *p != '"' && *p != '\\') ++p;
-  return p;
+  for (; at < size; ++at) {
+    if (p[at] >= 0x80 || p[at] == '\n' || p[at] == '\r') bits |= std::uint64_t{1} << at;
+  }
+  return bits;
 }
+
+#if defined(__SSE2__)
+// A bit per lane of the 16 bytes at p: set for the bytes a JSON string cannot hold as they are
+// (controls, quote, backslash) and for non-ASCII bytes, which are checked.
+inline unsigned jsonCareLanes(const unsigned char* p) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  // Compared as signed bytes, non-ASCII bytes are below the space too.
+  const __m128i hit = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(' ')),
+                                   _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))));
+  return static_cast<unsigned>(_mm_movemask_epi8(hit));
+}
+#endif
 
 }  // namespace qvmin

@@ -362,10 +362,12 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
   auto bytesOf = [](const unsigned char* from, const unsigned char* to) {
     return std::string_view(reinterpret_cast<const char*>(from), static_cast<std::size_t>(to - from));
   };
-  const auto onToken = kWrites ? observer.onToken : nullptr;
+  const bool observed = kWrites && observer.watches();
   auto markToken = [&](const unsigned char* at, TokenClass cls) {
-    if (onToken != nullptr) [[unlikely]] {
-      onToken(observer.context, cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin));
+    if constexpr (kWrites) {
+      if (observed) [[unlikely]] {
+        observer.tell(cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin), out.taken());
+      }
     }
   };
   auto markName = [&](std::string_view key, std::string_view text) {
@@ -974,7 +976,7 @@ bool ModernScanner::closeSubstitutions() {
     const std::string_view text = substitution ? "}`"
                                   : open == OpenBracket::kParenthesis || open == OpenBracket::kControlParenthesis ? ")"
                                                                                                                   : "}";
-    if (observer.onToken != nullptr) observer.onToken(observer.context, cls, fileIndex, fileOffset);
+    if (observer.watches()) observer.tell(cls, fileIndex, fileOffset, out.taken());
     writer.begin(cls, text.substr(0, 1));
     out.append(text);
     writer.end(cls, substitution ? std::string_view{} : text);

@@ -150,6 +150,24 @@ inline unsigned jsonCareLanes(const unsigned char* p) {
                                    _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))));
   return static_cast<unsigned>(_mm_movemask_epi8(hit));
 }
+
+// The same for the 64 bytes at p, a bit per byte, lowest first.
+inline std::uint64_t jsonCareBits(const unsigned char* p) {
+  std::uint64_t bits = 0;
+  for (int at = 0; at < 64; at += 16) bits |= static_cast<std::uint64_t>(jsonCareLanes(p + at)) << at;
+  return bits;
+}
+
+// A bit per byte of the 64 bytes at p, lowest first: set for non-ASCII bytes.
+inline std::uint64_t nonAsciiBits(const unsigned char* p) {
+  std::uint64_t bits = 0;
+  for (int at = 0; at < 64; at += 16) {
+    bits |= static_cast<std::uint64_t>(static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)))))
+            << at;
+  }
+  return bits;
+}
 #endif
 
 }  // namespace qvmin

@@ -74,8 +74,8 @@ constexpr std::array<bool, 256> kNeedsCare = [] {
 // care, and each piece goes to the buffer in one append.
 std::size_t escapeJson(OutputBuffer& out, std::string_view text, bool last) {
   constexpr std::size_t kPiece = 4096;
-  // Every byte of a piece may grow to six; a 16-byte copy or a sequence may reach past it.
-  char stage[kPiece * 6 + 32];
+  // Every byte of a piece may grow to six; a 64-byte copy or a sequence may reach past it.
+  char stage[kPiece * 6 + 64];
   const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
   const auto* const end = bytes + text.size();
   const unsigned char* p = bytes;
@@ -84,6 +84,28 @@ std::size_t escapeJson(OutputBuffer& out, std::string_view text, bool last) {
     char* to = stage;
     while (p < pieceEnd) {
 #if defined(__SSE2__)
+      if (pieceEnd - p >= 128) {
+        std::uint64_t care = jsonCareBits(p);
+        if ((care & nonAsciiBits(p)) == 0) {
+          // No UTF-8 to check among these 64 bytes, only escapes (indentation and line ends
+          // come in runs): all of them in one go, each plain stretch copied 64 bytes at once.
+          unsigned from = 0;
+          while (care != 0) {
+            const auto at = static_cast<unsigned>(__builtin_ctzll(care));
+            std::memcpy(to, p + from, 64);
+            to += at - from;
+            const JsonEscape& escape = kJsonEscapes[p[at]];
+            std::memcpy(to, escape.text, sizeof escape.text);
+            to += escape.length;
+            from = at + 1;
+            care &= care - 1;
+          }
+          std::memcpy(to, p + from, 64);
+          to += 64 - from;
+          p += 64;
+          continue;
+        }
+      }
       if (pieceEnd - p >= 16) {
         std::memcpy(to, p, 16);
         const unsigned care = jsonCareLanes(p);

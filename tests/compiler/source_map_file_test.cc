@@ -42,6 +42,10 @@ const JsonCase kCases[] = {
     {{std::string(15, 'a') + "\"" + std::string(4078, 'b') + "\xE2\x82\xAC\n" + std::string(20, 'c')},
      "\"" + std::string(15, 'a') + "\\\"" + std::string(4078, 'b') + "\xE2\x82\xAC\\n" + std::string(20, 'c') + "\""},
     {{std::string(4095, 'd') + "\xE2", "\x82\xAC\x01"}, "\"" + std::string(4095, 'd') + "\xE2\x82\xAC\\u0001\""},
+    // Escapes in runs, and a sequence among them, well inside a long text.
+    {{std::string(100, 'e') + "\n\t\t\"\\" + std::string(60, 'f') + "\t\xC3\xA9\n" + std::string(100, 'g')},
+     "\"" + std::string(100, 'e') + "\\n\\u0009\\u0009\\\"\\\\" + std::string(60, 'f') + "\\u0009\xC3\xA9\\n" +
+         std::string(100, 'g') + "\""},
 };
 
 TEST(JsonStringWriter, Table) {

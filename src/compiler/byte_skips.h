@@ -3,9 +3,12 @@
 // make up most of ordinary source text; what a run means is left to the scanner. A run still
 // going after its first 16 bytes goes on 32 at a time where the processor has AVX2 (checked
 // once, at start-up). Every width finds exactly what the plain byte loop finds; a build with
-// QVMIN_SCALAR_SCAN defined takes the byte loop alone, for the tests that compare the two.
+// QVMIN_SCALAR_SCAN defined takes the byte loop alone, for the tests that compare the two. The
+// source map looks for two kinds of bytes of its own the same way: those that do more than move
+// the column, and those that a JSON string cannot hold as they are.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -141,5 +144,56 @@ inline const unsigned char* skipStringBody(const unsigned char* p, const unsigne
   while (p < end && *p != q && *p != '\\') ++p;
   return p;
 }
+
+// A bit per byte of the `size` (at most 64) bytes at p, lowest first: set for LF, CR and
+// non-ASCII bytes, which do more than add one to a column.
+inline std::uint64_t lineBreakOrNonAsciiBits(const unsigned char* p, std::size_t size) {
+  std::uint64_t bits = 0;
+  std::size_t at = 0;
+#if defined(QVMIN_VECTOR_SCAN)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  for (; size - at >= 16; at += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+    // The sign bit of a lane is the high bit of a non-ASCII byte.
+    const __m128i hit = _mm_or_si128(v, _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
+    bits |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hit))) << at;
+  }
+#endif
+  for (; at < size; ++at) {
+    if (p[at] >= 0x80 || p[at] == '\n' || p[at] == '\r') bits |= std::uint64_t{1} << at;
+  }
+  return bits;
+}
+
+#if defined(QVMIN_VECTOR_SCAN)
+// A bit per lane of the 16 bytes at p: set for the bytes a JSON string cannot hold as they are
+// (controls, quote, backslash) and for non-ASCII bytes, which are checked.
+inline unsigned jsonCareLanes(const unsigned char* p) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  // Compared as signed bytes, non-ASCII bytes are below the space too.
+  const __m128i hit = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(' ')),
+                                   _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))));
+  return static_cast<unsigned>(_mm_movemask_epi8(hit));
+}
+
+// The same for the 64 bytes at p, a bit per byte, lowest first.
+inline std::uint64_t jsonCareBits(const unsigned char* p) {
+  std::uint64_t bits = 0;
+  for (int at = 0; at < 64; at += 16) bits |= static_cast<std::uint64_t>(jsonCareLanes(p + at)) << at;
+  return bits;
+}
+
+// A bit per byte of the 64 bytes at p, lowest first: set for non-ASCII bytes.
+inline std::uint64_t nonAsciiBits(const unsigned char* p) {
+  std::uint64_t bits = 0;
+  for (int at = 0; at < 64; at += 16) {
+    bits |= static_cast<std::uint64_t>(static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)))))
+            << at;
+  }
+  return bits;
+}
+#endif
 
 }  // namespace qvmin

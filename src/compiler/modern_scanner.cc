@@ -374,7 +374,7 @@ std::size_t ModernScanner::scanChunk(const unsigned char* begin, const unsigned 
     return scanChunkWith<NoWriter, NoOutput, false>(noWriter, noOutput, begin, end, last, stopped);
   }
   // Watched runs (the source map) get a copy of their own, so that the others pay nothing for it.
-  if (observer.onToken != nullptr || observer.onName != nullptr) {
+  if (observer.watches() || observer.onName != nullptr) {
     return scanChunkWith<ModernTokenWriter, OutputBuffer, true>(writer, writer.out, begin, end, last, stopped);
   }
   return scanChunkWith<ModernTokenWriter, OutputBuffer, false>(writer, writer.out, begin, end, last, stopped);
@@ -390,8 +390,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
   };
   auto markToken = [&](const unsigned char* at, TokenClass cls) {
     if constexpr (kObserved) {
-      if (observer.onToken != nullptr) {
-        observer.onToken(observer.context, cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin));
+      if (observer.watches()) {
+        observer.tell(cls, fileIndex, fileOffset + static_cast<std::uint64_t>(at - begin), out.taken());
       }
     }
   };
@@ -400,9 +400,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
       if (observer.onName != nullptr) observer.onName(observer.context, key, text);
     }
   };
-  // Called after every token of code: what the next one may be. The word and punctuator cases
-  // set what else they know afterwards.
-  // `also` holds what else the token says of the next, as bits of `context`.
+  // Called after every token of code: what the next one may be. `also` holds what else the
+  // token says of the next, as bits of `context`.
   auto afterToken = [&](bool slashBeginsRegex, std::uint8_t also = 0) {
     context = static_cast<std::uint8_t>((slashBeginsRegex ? kRegexAllowed : 0) | also);
   };
@@ -1004,7 +1003,7 @@ bool ModernScanner::closeSubstitutions() {
     const std::string_view text = substitution ? "}`"
                                   : open == OpenBracket::kParenthesis || open == OpenBracket::kControlParenthesis ? ")"
                                                                                                                   : "}";
-    if (observer.onToken != nullptr) observer.onToken(observer.context, cls, fileIndex, fileOffset);
+    if (observer.watches()) observer.tell(cls, fileIndex, fileOffset, out.taken());
     writer.begin(cls, text.substr(0, 1));
     out.append(text);
     writer.end(cls, substitution ? std::string_view{} : text);

@@ -65,6 +65,14 @@ class OutputBuffer {
     used_ += n;
   }
 
+  // Room for `size` bytes (no more than the capacity), to be written straight into the buffer
+  // and handed back with commit: for text made a few bytes at a time.
+  char* reserve(std::size_t size) {
+    if (size > capacity_ - used_) flush();  // empties the buffer, even when the write fails
+    return data_.get() + used_;
+  }
+  void commit(const char* end) { used_ = static_cast<std::size_t>(end - data_.get()); }
+
   // Writes out what is buffered; false once any write has failed.
   bool flush();
   bool failed() const { return failed_; }

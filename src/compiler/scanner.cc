@@ -163,7 +163,7 @@ template <bool kObserved>
 }
 
 bool Scanner::scan(std::string_view bytes) {
-  const bool scanned = observer.onToken != nullptr ? scanWith<true>(bytes) : scanWith<false>(bytes);
+  const bool scanned = observer.watches() ? scanWith<true>(bytes) : scanWith<false>(bytes);
   fileOffset += bytes.size();
   return scanned;
 }
@@ -386,7 +386,7 @@ bool Scanner::endOfFile() {
       break;
     case ScanMode::kPendingSlash:
       mode = ScanMode::kBetweenTokens;
-      if (observer.onToken != nullptr) mark<true>(TokenClass::kPunctuator, fileOffset - 1);
+      if (observer.watches()) mark<true>(TokenClass::kPunctuator, fileOffset - 1);
       writeOperator('/');
       break;
     case ScanMode::kLineComment:
@@ -402,7 +402,7 @@ bool Scanner::endOfFile() {
       endString(0);
       break;
     case ScanMode::kIdentifier:
-      if (!(observer.onToken != nullptr ? endIdentifier<true>() : endIdentifier<false>())) return false;
+      if (!(observer.watches() ? endIdentifier<true>() : endIdentifier<false>())) return false;
       break;
   }
   return true;

@@ -86,7 +86,7 @@ struct Scanner {
   bool scanWith(std::string_view bytes);
   template <bool kObserved>
   void mark(TokenClass cls, std::uint64_t offset) {
-    if constexpr (kObserved) observer.onToken(observer.context, cls, fileIndex, offset);
+    if constexpr (kObserved) observer.tell(cls, fileIndex, offset, out.taken());
   }
   template <bool kObserved>
   void normalRules(unsigned char byte, std::uint64_t offset);

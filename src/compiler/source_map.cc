@@ -1,18 +1,44 @@
 #include "compiler/source_map.h"
 
-namespace qvmin {
+#include <algorithm>
 
-void SourceMapRecorder::onToken(void* self, TokenClass, std::uint32_t file, std::uint64_t offset) {
-  static_cast<SourceMapRecorder*>(self)->record(file, offset);
+#include "containers/text_map.h"
+
+namespace qvmin {
+namespace {
+
+// Names are short: compared without a library call.
+inline bool sameBytes(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && sameText(a.data(), b.data(), a.size());
+}
+
+}  // namespace
+
+void SourceMapRecorder::onLogFull(void* self) {
+  auto& recorder = *static_cast<SourceMapRecorder*>(self);
+  recorder.placeInSource();
+  recorder.catchUp();
+  recorder.openLog();
+}
+
+// Gives the scanner room for a batch of notes after those still waiting for their segments.
+void SourceMapRecorder::openLog() {
+  const std::size_t noted = this->noted();
+  if (noted + kBatch > notes_.size()) {
+    notes_.resize(2 * (noted + kBatch));
+    segments_.resize(notes_.size(), Segment{0, 0, 0, 0, 0, -1});
+  }
+  log_.next = notes_.data() + noted;
+  log_.end = log_.next + kBatch;
 }
 
 void SourceMapRecorder::onName(void* self, std::string_view key, std::string_view text) {
   auto& recorder = *static_cast<SourceMapRecorder*>(self);
   // A name kept as it is reads the same in the output: only a new name needs the old one.
-  if (key == text || recorder.pending_.size() == recorder.nextPending_) return;
+  if (sameBytes(key, text) || recorder.noted() == 0) return;
   const auto where = reinterpret_cast<std::uintptr_t>(text.data());
   NameSlot& slot = recorder.nameSlots_[((where >> 3) ^ (where >> 15)) & (kNameSlots - 1)];
-  if (slot.text != text.data() || recorder.nameOrder_[static_cast<std::size_t>(slot.index)] != key) {
+  if (slot.text != text.data() || !sameBytes(recorder.nameOrder_[static_cast<std::size_t>(slot.index)], key)) {
     auto found = recorder.nameIndex_.find(key);
     if (found == recorder.nameIndex_.end()) {
       found = recorder.nameIndex_.emplace(std::string(key), static_cast<std::int32_t>(recorder.nameOrder_.size())).first;
@@ -20,7 +46,7 @@ void SourceMapRecorder::onName(void* self, std::string_view key, std::string_vie
     }
     slot = NameSlot{text.data(), found->second};
   }
-  recorder.pending_.back().name = slot.index;
+  recorder.segments_[recorder.noted() - 1].name = slot.index;
 }
 
 void SourceMapRecorder::onBytes(void* self, std::string_view bytes) {
@@ -28,11 +54,14 @@ void SourceMapRecorder::onBytes(void* self, std::string_view bytes) {
   const std::uint64_t start = recorder.written_;
   recorder.written_ += bytes.size();
   // The start of these bytes may have been looked at while they were buffered.
-  if (recorder.shown_ < recorder.written_) recorder.resolve(bytes.substr(static_cast<std::size_t>(recorder.shown_ - start)));
+  if (recorder.shown_ < recorder.written_) {
+    recorder.placeInSource();
+    recorder.resolve(bytes.substr(static_cast<std::size_t>(recorder.shown_ - start)));
+  }
 }
 
-// Looks at the bytes taken since the last token while they are still in the buffer (and in the
-// cache), so that at most a token or two waits for its first byte.
+// Looks at the bytes taken since the last look while they are still in the buffer (and in the
+// cache).
 void SourceMapRecorder::catchUp() {
   const std::string_view buffered = out_.buffered();
   const std::uint64_t bufferStart = out_.taken() - buffered.size();
@@ -40,110 +69,90 @@ void SourceMapRecorder::catchUp() {
 }
 
 void SourceMapRecorder::beginFile() {
+  placeInSource();  // the tokens of the file before
   file_ = filesBegun_++;
   window_.clear();
-  windowStart_ = cursorOffset_ = 0;
-  cursor_ = TextPosition{};
+  windowStart_ = 0;
+  source_ = TextCursor{};
 }
 
 void SourceMapRecorder::addSourceBytes(std::string_view bytes) {
   // What lies before the last token is passed for good.
-  window_.erase(0, static_cast<std::size_t>(cursorOffset_ - windowStart_));
-  windowStart_ = cursorOffset_;
+  placeInSource();
+  window_.erase(0, static_cast<std::size_t>(source_.at - windowStart_));
+  windowStart_ = source_.at;
   window_.append(bytes);
 }
 
-void SourceMapRecorder::record(std::uint32_t file, std::uint64_t offset) {
-  // Tokens come in file order and, within a file, in byte order.
-  if (file != file_) return;
-  catchUp();
-  const std::uint64_t windowEnd = windowStart_ + window_.size();
-  if (offset > windowEnd) offset = windowEnd;
-  if (offset > cursorOffset_) {
-    cursor_.advance(std::string_view(window_).substr(static_cast<std::size_t>(cursorOffset_ - windowStart_),
-                                                     static_cast<std::size_t>(offset - cursorOffset_)));
-    cursorOffset_ = offset;
+// Finds the source position of every token noted since the last call, while the window still
+// holds their bytes.
+void SourceMapRecorder::placeInSource() {
+  const std::string_view window = window_;
+  const std::uint64_t windowStart = windowStart_;
+  const std::uint64_t windowEnd = windowStart + window.size();
+  const std::uint32_t file = file_;
+  TextCursor cursor = source_;
+  const std::size_t noted = this->noted();
+  const TokenNote* const notes = notes_.data();
+  Segment* const segments = segments_.data();
+  for (std::size_t i = placed_; i < noted; ++i) {
+    const std::uint64_t offset = std::min(notes[i].sourceOffset, windowEnd);
+    if (offset > cursor.at) cursor.moveTo(window, windowStart, offset);
+    segments[i].file = file;
+    segments[i].sourceLine = cursor.position.line;
+    segments[i].sourceColumn = cursor.position.column;
   }
-  pending_.push_back(Pending{out_.taken(), file, cursor_, -1});
+  source_ = cursor;
+  placed_ = noted;
 }
 
-// Finds the first byte of each pending token among the next bytes of the output: the first one
-// at or after the offset taken when the token was announced that is not the space or LF written
-// to separate it from the token before.
+// Writes the segments of the placed tokens whose first bytes are among the next bytes of the
+// output.
 void SourceMapRecorder::resolve(std::string_view bytes) {
+  const std::size_t found = placeInOutput(bytes);
+  if (found == 0) return;
+  // The segments go out in a loop of their own, which keeps its fields in registers.
+  mappings_ = writeSegments(map_, mappings_, segments_.data(), found);
+  // The tokens still waiting move to the front; the slots they leave have no name.
+  const std::size_t noted = this->noted();
+  std::copy(notes_.begin() + static_cast<std::ptrdiff_t>(found), notes_.begin() + static_cast<std::ptrdiff_t>(noted),
+            notes_.begin());
+  std::copy(segments_.begin() + static_cast<std::ptrdiff_t>(found),
+            segments_.begin() + static_cast<std::ptrdiff_t>(noted), segments_.begin());
+  for (std::size_t i = noted - found; i < noted; ++i) segments_[i].name = -1;
+  log_.next -= found;
+  log_.end -= found;
+  placed_ -= found;
+}
+
+// Finds the first byte of each placed token among the next bytes of the output: the first one
+// at or after the offset taken when the token was announced that is not the space or LF written
+// to separate it from the token before. Returns how many tokens were found.
+std::size_t SourceMapRecorder::placeInOutput(std::string_view bytes) {
   const std::uint64_t start = shown_;
   const std::uint64_t end = start + bytes.size();
-  std::size_t at = 0;
-  while (nextPending_ < pending_.size()) {
-    Pending& token = pending_[nextPending_];
-    if (token.outputOffset >= end) break;
-    const std::size_t from = token.outputOffset > start ? static_cast<std::size_t>(token.outputOffset - start) : 0;
-    if (from > at) {
-      generated_.advance(bytes.substr(at, from - at));
-      at = from;
+  TextCursor generated = generated_;
+  const TokenNote* const notes = notes_.data();
+  Segment* const segments = segments_.data();
+  const std::size_t placed = placed_;
+  std::size_t i = 0;
+  for (; i < placed; ++i) {
+    const std::uint64_t outputOffset = notes[i].outputOffset;
+    if (outputOffset >= end) break;
+    if (outputOffset > generated.at) generated.moveTo(bytes, start, outputOffset);
+    while (generated.at < end) {
+      const char byte = bytes[static_cast<std::size_t>(generated.at - start)];
+      if (byte != ' ' && byte != '\n') break;
+      generated.moveTo(bytes, start, generated.at + 1);
     }
-    while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\n')) {
-      generated_.advance(bytes.substr(at, 1));
-      ++at;
-    }
-    if (at == bytes.size()) {
-      token.outputOffset = end;  // its first byte comes with the next bytes
-      break;
-    }
-    emit(token);
-    ++nextPending_;
+    if (generated.at == end) break;  // its first byte comes with the next bytes
+    segments[i].generatedLine = generated.position.line;
+    segments[i].generatedColumn = generated.position.column;
   }
-  generated_.advance(bytes.substr(at));
+  generated.moveTo(bytes, start, end);
+  generated_ = generated;
   shown_ = end;
-  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(nextPending_));
-  nextPending_ = 0;
-}
-
-namespace {
-
-// Base64 variable-length quantity: the sign in the lowest bit, five bits per digit, low first.
-[[gnu::always_inline]] inline char* putVlq(char* to, std::int64_t value) {
-  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::uint64_t rest = value < 0 ? (static_cast<std::uint64_t>(-value) << 1) | 1 : static_cast<std::uint64_t>(value) << 1;
-  if (rest < 32) {  // most differences are small: one digit
-    *to++ = kDigits[rest];
-    return to;
-  }
-  do {
-    unsigned digit = rest & 31;
-    rest >>= 5;
-    if (rest != 0) digit |= 32;
-    *to++ = kDigits[digit];
-  } while (rest != 0);
-  return to;
-}
-
-}  // namespace
-
-void SourceMapRecorder::emit(const Pending& token) {
-  while (mappedLine_ < generated_.line) {
-    map_.put(';');
-    ++mappedLine_;
-    lineHasSegment_ = false;
-    lastGeneratedColumn_ = 0;
-  }
-  char segment[64];  // five fields of at most 8 digits, and a comma
-  char* to = segment;
-  if (lineHasSegment_) *to++ = ',';
-  lineHasSegment_ = true;
-  to = putVlq(to, static_cast<std::int64_t>(generated_.column) - lastGeneratedColumn_);
-  to = putVlq(to, static_cast<std::int64_t>(token.file) - lastFile_);
-  to = putVlq(to, static_cast<std::int64_t>(token.source.line) - lastSourceLine_);
-  to = putVlq(to, static_cast<std::int64_t>(token.source.column) - lastSourceColumn_);
-  lastGeneratedColumn_ = generated_.column;
-  lastFile_ = token.file;
-  lastSourceLine_ = token.source.line;
-  lastSourceColumn_ = token.source.column;
-  if (token.name >= 0) {
-    to = putVlq(to, static_cast<std::int64_t>(token.name) - lastName_);
-    lastName_ = token.name;
-  }
-  map_.append(std::string_view(segment, static_cast<std::size_t>(to - segment)));
+  return i;
 }
 
 }  // namespace qvmin

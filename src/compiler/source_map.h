@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "compiler/mappings_writer.h"
 #include "compiler/output_buffer.h"
 #include "compiler/text_position.h"
 #include "compiler/token_observer.h"
@@ -28,44 +29,47 @@ class SourceMapRecorder {
   // The next bytes of the current file, before the scanner sees them.
   void addSourceBytes(std::string_view bytes);
 
-  TokenObserver observer() { return TokenObserver{this, onToken, onName}; }
+  TokenObserver observer() { return TokenObserver{this, nullptr, onName, &log_}; }
   ByteWatcher watcher() { return ByteWatcher{this, onBytes}; }
 
   // The original names the segments refer to, by index.
   const std::vector<std::string_view>& names() const { return nameOrder_; }
 
  private:
-  // A token announced whose first output byte has not been shown yet.
-  struct Pending {
-    std::uint64_t outputOffset;  // bytes taken before the token (a space or LF may come first)
-    std::uint32_t file;
-    TextPosition source;
-    std::int32_t name;  // -1: none
-  };
+  // Tokens are only noted as they come, by the scanner in log_; their places are found a batch
+  // at a time, in tight loops over the source and the output. Notes and segments go side by
+  // side: the segment of notes_[i] is segments_[i].
+  // Tokens noted before their places are looked for: few enough to stay in the cache.
+  static constexpr std::size_t kBatch = 1024;
 
-  static void onToken(void* self, TokenClass cls, std::uint32_t file, std::uint64_t offset);
   static void onName(void* self, std::string_view key, std::string_view text);
   static void onBytes(void* self, std::string_view bytes);
-  void record(std::uint32_t file, std::uint64_t offset);
+  static void onLogFull(void* self);
+  std::size_t noted() const { return static_cast<std::size_t>(log_.next - notes_.data()); }
+  void openLog();
+  void placeInSource();
   void catchUp();
   void resolve(std::string_view bytes);
-  void emit(const Pending& token);
+  std::size_t placeInOutput(std::string_view bytes);
 
   const OutputBuffer& out_;
   OutputBuffer& map_;
-  // The current file from the last token on, and where that token was.
+  // The current file from the last placed token on, and where that token was.
   std::uint32_t file_ = 0;
   std::uint32_t filesBegun_ = 0;
   std::string window_;
   std::uint64_t windowStart_ = 0;  // the file offset of window_[0]
-  std::uint64_t cursorOffset_ = 0;
-  TextPosition cursor_;
+  TextCursor source_;
 
-  std::vector<Pending> pending_;
-  std::size_t nextPending_ = 0;
+  // The tokens noted, in order, are notes_[0, noted()); the segments before them are written.
+  // The segment of a slot not noted yet has no name.
+  std::vector<TokenNote> notes_ = std::vector<TokenNote>(2 * kBatch);
+  std::vector<Segment> segments_ = std::vector<Segment>(2 * kBatch, Segment{0, 0, 0, 0, 0, -1});
+  TokenLog log_{notes_.data(), notes_.data() + kBatch, onLogFull};
+  std::size_t placed_ = 0;     // the first whose source position is not found
   std::uint64_t shown_ = 0;    // output bytes looked at so far
   std::uint64_t written_ = 0;  // output bytes the buffer has written
-  TextPosition generated_;   // where the next byte shown goes
+  TextCursor generated_;       // at the first output byte not looked at
 
   // Looked up by string_view: no string is made for a name already known.
   struct NameHash {
@@ -83,14 +87,7 @@ class SourceMapRecorder {
   std::vector<NameSlot> nameSlots_ = std::vector<NameSlot>(kNameSlots);
   std::vector<std::string_view> nameOrder_;
 
-  // The fields of the last segment: each field of the next is written as a difference.
-  std::uint32_t mappedLine_ = 0;
-  bool lineHasSegment_ = false;
-  std::uint32_t lastGeneratedColumn_ = 0;
-  std::uint32_t lastFile_ = 0;
-  std::uint32_t lastSourceLine_ = 0;
-  std::uint32_t lastSourceColumn_ = 0;
-  std::int32_t lastName_ = 0;
+  MappingsState mappings_;
 };
 
 }  // namespace qvmin

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "compiler/byte_skips.h"
 
 namespace qvmin {
 namespace {
@@ -35,63 +36,116 @@ int utf8SequenceAt(std::string_view text, std::size_t at) {
   return present < length ? -1 : static_cast<int>(length);
 }
 
+// How each byte that needs care is written in a JSON string, when it is not the start of a
+// well-formed UTF-8 sequence: up to six characters, padded to eight.
+struct JsonEscape {
+  char text[8];
+  std::uint8_t length;
+};
+constexpr std::array<JsonEscape, 256> kJsonEscapes = [] {
+  constexpr char kHex[] = "0123456789abcdef";
+  std::array<JsonEscape, 256> escapes{};
+  for (int b = 0; b < 256; ++b) {
+    JsonEscape& escape = escapes[static_cast<std::size_t>(b)];
+    if (b == '"' || b == '\\') {
+      escape = JsonEscape{{'\\', static_cast<char>(b)}, 2};
+    } else if (b == '\n') {
+      escape = JsonEscape{{'\\', 'n'}, 2};
+    } else if (b < 0x20) {
+      escape = JsonEscape{{'\\', 'u', '0', '0', kHex[b >> 4], kHex[b & 15]}, 6};
+    } else {
+      escape = JsonEscape{{'\\', 'u', 'f', 'f', 'f', 'd'}, 6};  // a byte that begins no UTF-8 sequence
+    }
+  }
+  return escapes;
+}();
+
 // Bytes that a JSON string cannot hold as they are, and the first bytes of UTF-8 sequences,
 // which are checked.
 constexpr std::array<bool, 256> kNeedsCare = [] {
   std::array<bool, 256> care{};
-  for (int b = 0; b < 256; ++b) care[b] = b < 0x20 || b == '"' || b == '\\' || b >= 0x80;
+  for (int b = 0; b < 256; ++b) care[static_cast<std::size_t>(b)] = b < 0x20 || b == '"' || b == '\\' || b >= 0x80;
   return care;
 }();
 
-// Whether any of eight bytes needs care, tested on them as one word.
-inline bool needsCare(const char* bytes) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-  std::uint64_t word;
-  std::memcpy(&word, bytes, 8);
-  auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
-  const std::uint64_t below20 = (word - 0x20 * kOnes) & ~word & kHighs;
-  return ((word & kHighs) | below20 | hasZero(word ^ ('"' * kOnes)) | hasZero(word ^ ('\\' * kOnes))) != 0;
-}
-
 // Writes text as the inside of a JSON string and returns how much of it was written: all of
-// it when `last`, else all but a UTF-8 sequence that the next piece may end.
+// it when `last`, else all but a UTF-8 sequence that the next piece may end. The text is
+// escaped a piece at a time into a staging area, with 16 bytes copied at once while none needs
+// care, and each piece goes to the buffer in one append.
 std::size_t escapeJson(OutputBuffer& out, std::string_view text, bool last) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::size_t plain = 0;  // start of the run of bytes copied as they are
-  std::size_t at = 0;
-  while (at < text.size()) {
-    // Most text is plain ASCII: pass it eight bytes at a time.
-    while (text.size() - at >= 8 && !needsCare(text.data() + at)) at += 8;
-    if (at == text.size()) break;
-    const auto byte = static_cast<unsigned char>(text[at]);
-    if (!kNeedsCare[byte]) {
-      ++at;
-      continue;
-    }
-    if (byte >= 0x80) {
-      const int length = utf8SequenceAt(text, at);
-      if (length > 0) {
-        at += static_cast<std::size_t>(length);
+  constexpr std::size_t kPiece = 4096;
+  // Every byte of a piece may grow to six; a 64-byte copy or a sequence may reach past it.
+  char stage[kPiece * 6 + 64];
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = bytes + text.size();
+  const unsigned char* p = bytes;
+  while (p < end) {
+    const unsigned char* const pieceEnd = end - p > static_cast<std::ptrdiff_t>(kPiece) ? p + kPiece : end;
+    char* to = stage;
+    while (p < pieceEnd) {
+#if defined(QVMIN_VECTOR_SCAN)
+      if (pieceEnd - p >= 128) {
+        std::uint64_t care = jsonCareBits(p);
+        if ((care & nonAsciiBits(p)) == 0) {
+          // No UTF-8 to check among these 64 bytes, only escapes (indentation and line ends
+          // come in runs): all of them in one go, each plain stretch copied 64 bytes at once.
+          unsigned from = 0;
+          while (care != 0) {
+            const auto at = static_cast<unsigned>(__builtin_ctzll(care));
+            std::memcpy(to, p + from, 64);
+            to += at - from;
+            const JsonEscape& escape = kJsonEscapes[p[at]];
+            std::memcpy(to, escape.text, sizeof escape.text);
+            to += escape.length;
+            from = at + 1;
+            care &= care - 1;
+          }
+          std::memcpy(to, p + from, 64);
+          to += 64 - from;
+          p += 64;
+          continue;
+        }
+      }
+      if (pieceEnd - p >= 16) {
+        std::memcpy(to, p, 16);
+        const unsigned care = jsonCareLanes(p);
+        const unsigned plain = care == 0 ? 16 : static_cast<unsigned>(__builtin_ctz(care));
+        p += plain;
+        to += plain;
+        if (care == 0) continue;
+      } else if (!kNeedsCare[*p]) {
+        *to++ = static_cast<char>(*p++);
         continue;
       }
-      if (length < 0 && !last) break;
+#else
+      if (!kNeedsCare[*p]) {
+        *to++ = static_cast<char>(*p++);
+        continue;
+      }
+#endif
+      const unsigned char byte = *p;
+      if (byte >= 0x80) {
+        const std::size_t at = static_cast<std::size_t>(p - bytes);
+        const int length = utf8SequenceAt(text, at);
+        if (length > 0) {
+          std::memcpy(to, p, static_cast<std::size_t>(length));
+          p += length;
+          to += length;
+          continue;
+        }
+        if (length < 0 && !last) {
+          out.append(std::string_view(stage, static_cast<std::size_t>(to - stage)));
+          return at;
+        }
+      }
+      const JsonEscape& escape = kJsonEscapes[byte];
+      std::memcpy(to, escape.text, sizeof escape.text);
+      to += escape.length;
+      ++p;
     }
-    out.append(text.substr(plain, at - plain));
-    if (byte == '"' || byte == '\\') {
-      out.put('\\');
-      out.put(static_cast<char>(byte));
-    } else if (byte == '\n') {
-      out.append("\\n");
-    } else if (byte >= 0x80) {
-      out.append("\\ufffd");
-    } else {
-      const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 15]};
-      out.append(std::string_view(escape, sizeof escape));
-    }
-    plain = ++at;
+    out.append(std::string_view(stage, static_cast<std::size_t>(to - stage)));
   }
-  out.append(text.substr(plain, at - plain));
-  return at;
+  return text.size();
 }
 
 void appendJsonString(OutputBuffer& out, std::string_view text) {

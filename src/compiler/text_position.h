@@ -2,8 +2,11 @@
 // count it. Lines end at LF, CR, CR LF, U+2028 and U+2029, the line terminators of JavaScript.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
+
+#include "compiler/byte_skips.h"
 
 namespace qvmin {
 
@@ -47,6 +50,69 @@ struct TextPosition {
     line = l;
     column = c;
     state = s;
+  }
+};
+
+// Follows a TextPosition forward through text that may arrive in pieces, one offset at a time.
+// ASCII bytes other than LF and CR only add to the column, so only the other bytes are visited:
+// they are found 64 bytes at a time, kept as a bit mask, and taken from it one by one. A move
+// that stays before the next of them costs a comparison and an addition.
+struct TextCursor {
+  TextPosition position;
+  std::uint64_t at = 0;          // the offset `position` is at
+  std::uint64_t plainUntil = 0;  // the bytes from `at` up to this offset only add to the column
+  // The bytes looked at last: from maskBase up to maskEnd, a bit in `mask` for each byte not
+  // yet passed that does more than add to the column. Beyond maskEnd nothing is known.
+  std::uint64_t maskBase = 0;
+  std::uint64_t maskEnd = 0;
+  std::uint64_t mask = 0;
+
+  // Moves forward to `to` (at or after `at`). `text` holds the bytes from offset `start` up to
+  // at least `to`; bytes before `at` need not be there.
+  [[gnu::always_inline]] void moveTo(std::string_view text, std::uint64_t start, std::uint64_t to) {
+    while (to > plainUntil) [[unlikely]] {
+      crossColumnBytes(plainUntil);
+      if (at == maskEnd) {
+        lookFrom(text, start, at);
+        continue;
+      }
+      const auto byte = static_cast<unsigned char>(text[static_cast<std::size_t>(at - start)]);
+      if (byte == '\n' && position.state != TextPosition::kAfterCr) {
+        ++position.line;
+        position.column = 0;
+        position.state = TextPosition::kPlain;
+      } else {
+        position.advance(std::string_view(reinterpret_cast<const char*>(&byte), 1));
+      }
+      ++at;
+      mask &= mask - 1;
+      plainUntil = mask != 0 ? maskBase + static_cast<std::uint64_t>(__builtin_ctzll(mask)) : maskEnd;
+    }
+    crossColumnBytes(to);
+  }
+
+ private:
+  void crossColumnBytes(std::uint64_t to) {
+    if (to == at) return;
+    position.column += static_cast<std::uint32_t>(to - at);
+    position.state = TextPosition::kPlain;
+    at = to;
+  }
+
+  // Looks at the text from `from` on, up to the next byte that does more than add to the
+  // column or to the end of the text.
+  void lookFrom(std::string_view text, std::uint64_t start, std::uint64_t from) {
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::uint64_t end = start + text.size();
+    for (;;) {
+      const std::size_t size = end - from < 64 ? static_cast<std::size_t>(end - from) : 64;
+      maskBase = from;
+      maskEnd = from + size;
+      mask = lineBreakOrNonAsciiBits(bytes + (from - start), size);
+      if (mask != 0 || maskEnd == end) break;
+      from = maskEnd;
+    }
+    plainUntil = mask != 0 ? maskBase + static_cast<std::uint64_t>(__builtin_ctzll(mask)) : maskEnd;
   }
 };
 

@@ -10,10 +10,11 @@
 namespace qvmin {
 namespace {
 
-// What a JSON string writer writes for text given in the pieces listed.
-std::string written(const std::vector<std::string>& pieces) {
+// What a JSON string writer writes for text given in the pieces listed, into a buffer of the
+// given capacity.
+std::string written(const std::vector<std::string>& pieces, std::size_t capacity) {
   std::string bytes;
-  OutputBuffer out(testing::fakePlatform(), -1, 16);
+  OutputBuffer out(testing::fakePlatform(), -1, capacity);
   out.watch(ByteWatcher{&bytes, [](void* to, std::string_view seen) { static_cast<std::string*>(to)->append(seen); }});
   JsonStringWriter text(out);
   for (const std::string& piece : pieces) text.add(piece);
@@ -37,10 +38,21 @@ const JsonCase kCases[] = {
     {{"a\xE2\x80"}, R"("a\ufffd\ufffd")"},
     {{"\xFF\xC0\x80 \xED\xA0\x80"}, R"("\ufffd\ufffd\ufffd \ufffd\ufffd\ufffd")"},
     {{"\xE2\x80\xA8 caf\xC3\xA9"}, "\"\xE2\x80\xA8 caf\xC3\xA9\""},
+    // Escapes and a sequence where the writer's 16-byte steps and 4096-byte stretches end.
+    {{std::string(15, 'a') + "\"" + std::string(4078, 'b') + "\xE2\x82\xAC\n" + std::string(20, 'c')},
+     "\"" + std::string(15, 'a') + "\\\"" + std::string(4078, 'b') + "\xE2\x82\xAC\\n" + std::string(20, 'c') + "\""},
+    {{std::string(4095, 'd') + "\xE2", "\x82\xAC\x01"}, "\"" + std::string(4095, 'd') + "\xE2\x82\xAC\\u0001\""},
+    // Escapes in runs, and a sequence among them, well inside a long text.
+    {{std::string(100, 'e') + "\n\t\t\"\\" + std::string(60, 'f') + "\t\xC3\xA9\n" + std::string(100, 'g')},
+     "\"" + std::string(100, 'e') + "\\n\\u0009\\u0009\\\"\\\\" + std::string(60, 'f') + "\\u0009\xC3\xA9\\n" +
+         std::string(100, 'g') + "\""},
 };
 
 TEST(JsonStringWriter, Table) {
-  for (const JsonCase& c : kCases) EXPECT_EQ(written(c.pieces), c.expected) << c.expected;
+  // A small buffer takes the text in many writes, a large one in few.
+  for (const std::size_t capacity : {std::size_t{16}, OutputBuffer::kDefaultCapacity}) {
+    for (const JsonCase& c : kCases) EXPECT_EQ(written(c.pieces, capacity), c.expected) << c.expected;
+  }
 }
 
 }  // namespace

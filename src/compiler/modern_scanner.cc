@@ -839,9 +839,9 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
           return static_cast<std::size_t>(plain - begin);
         }
         out.append(bytesOf(p, flagsEnd));
-        p = flagsEnd;
         mode = ModernMode::kCode;
-        writer.end(TokenClass::kRegex);
+        writer.end(TokenClass::kRegex, bytesOf(p, flagsEnd));
+        p = flagsEnd;
         afterToken(false);
         continue;
       }

@@ -76,8 +76,8 @@ struct ModernTokenWriter {
     if (spaceNeededAfterSeparator(next, head, first)) writeSpace();
   }
 
-  // Records the token just written. `text` is a punctuator's or a number's text (others need
-  // none); `lineSensitiveWord` marks a word after which a line break may end a statement even
+  // Records the token just written. `text` is a punctuator's or a number's text, or a regular
+  // expression's flags (others need none); `lineSensitiveWord` marks a word after which a line break may end a statement even
   // before a closing punctuator.
   // What is known of the last token is read only where `last` says it is of that kind: a word
   // or a string leaves the punctuator's and the number's fields as they were.
@@ -90,8 +90,11 @@ struct ModernTokenWriter {
       lastNumberTakesDot = numberTakesDot(text);
       lastNumberTakesSign = numberTakesSign(text);
       joins = static_cast<std::uint8_t>(kJoinsWord | (lastNumberTakesDot || lastNumberTakesSign ? kJoinsNumber : 0));
-    } else if (cls == TokenClass::kWord || cls == TokenClass::kRegex) {
+    } else if (cls == TokenClass::kWord) {
       joins = kJoinsWord;
+    } else if (cls == TokenClass::kRegex) {
+      // Flags copied as they are may end in a \u that is no escape; a { after it could make one.
+      joins = static_cast<std::uint8_t>(kJoinsWord | (text.ends_with("\\u") ? kJoinsBrace : 0));
     } else if (cls == TokenClass::kOther) {
       // #! first in the output would read as a hashbang line.
       joins = static_cast<std::uint8_t>(kJoinsWord | (!text.empty() && text[0] == '#' ? kJoinsBang : 0));
@@ -143,7 +146,7 @@ struct ModernTokenWriter {
   bool spaceNeededAfterSeparator(TokenClass next, std::string_view head, unsigned char first) const {
     const std::uint8_t joins = joinsNext & kJoinsAfter[first];
     if (joins == 0) return false;
-    if ((joins & (kJoinsWord | kJoinsBang)) != 0) return true;
+    if ((joins & (kJoinsWord | kJoinsBang | kJoinsBrace)) != 0) return true;
     if ((joins & kJoinsNumber) != 0) return numberWouldGrow(first);
     return punctuatorsWouldFuse(next, head);
   }
@@ -159,6 +162,7 @@ struct ModernTokenWriter {
   static constexpr std::uint8_t kJoinsBang = 2;
   static constexpr std::uint8_t kJoinsOperator = 4;  // a punctuator that may fuse with what follows
   static constexpr std::uint8_t kJoinsNumber = 8;    // a number that a dot or a sign would lengthen
+  static constexpr std::uint8_t kJoinsBrace = 16;    // regular expression flags ending in \u
   static constexpr std::array<std::uint8_t, 256> kJoinsAfter = [] {
     std::array<std::uint8_t, 256> joins{};
     for (int b = 0; b < 256; ++b) {
@@ -166,7 +170,8 @@ struct ModernTokenWriter {
                               b == '_' || b == '\\' || b >= 0x80;
       joins[b] = static_cast<std::uint8_t>((startsWord ? kJoinsWord : 0) | (b == '!' ? kJoinsBang : 0) |
                                            (mayFuseAfterPunctuator(static_cast<unsigned char>(b)) ? kJoinsOperator : 0) |
-                                           (b == '.' || b == '+' || b == '-' ? kJoinsNumber : 0));
+                                           (b == '.' || b == '+' || b == '-' ? kJoinsNumber : 0) |
+                                           (b == '{' ? kJoinsBrace : 0));
     }
     return joins;
   }();

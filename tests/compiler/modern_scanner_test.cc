@@ -133,6 +133,10 @@ TEST(ModernScanner, UnicodeIdentifiersAndEscapes) {
       {{"var \\u0061bc = \\u{62}"}, "var \\u0061bc=\\u{62}"},
       {{"var π = ünï + 1"}, "var π=ünï+1"},
       {{"x = \xFF\xFE + 1"}, "x=\xFF\xFE+1"},
+      // Flags are copied as they are: one ending in a \u that is no escape keeps its space
+      // before a {, which would make one.
+      {{"/p/\\u {0}"}, "/p/\\u {0}"},
+      {{"/p/\\u{zz}"}, "/p/\\u{zz}"},
   });
 }
 

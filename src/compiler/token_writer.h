@@ -64,8 +64,9 @@ struct ModernTokenWriter {
   [[gnu::always_inline]] void begin(TokenClass next, std::string_view head) {
     const unsigned char first = head.empty() ? 0 : static_cast<unsigned char>(head.front());
     if (!pendingSeparator) {
-      // Side by side in the source they read apart; only a new name or a stray byte can join.
-      if ((joinsNext & kJoinsAfter[first] & (kJoinsWord | kJoinsBang)) != 0) writeSpace();
+      // Side by side in the source they read apart; only a new name or a stray byte can join,
+      // or flags ending in \u before a { that a later file may go on into an escape.
+      if ((joinsNext & kJoinsAfter[first] & (kJoinsWord | kJoinsBang | kJoinsBrace)) != 0) writeSpace();
       return;
     }
     if (pendingLineTerminator) {

@@ -133,10 +133,11 @@ TEST(ModernScanner, UnicodeIdentifiersAndEscapes) {
       {{"var \\u0061bc = \\u{62}"}, "var \\u0061bc=\\u{62}"},
       {{"var π = ünï + 1"}, "var π=ünï+1"},
       {{"x = \xFF\xFE + 1"}, "x=\xFF\xFE+1"},
-      // Flags are copied as they are: one ending in a \u that is no escape keeps its space
-      // before a {, which would make one.
+      // Flags are copied as they are: one ending in a \u that is no escape is kept apart from
+      // a {, which could make one (the next file may hold the rest).
       {{"/p/\\u {0}"}, "/p/\\u {0}"},
-      {{"/p/\\u{zz}"}, "/p/\\u{zz}"},
+      {{"/p/\\u{zz}"}, "/p/\\u {zz}"},
+      {{"/p/u\\u{", "83}"}, "/p/u\\u {83}"},
   });
 }
 

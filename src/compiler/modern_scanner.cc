@@ -127,9 +127,9 @@ const unsigned char* escapeEnd(const unsigned char* p, const unsigned char* end,
 [[gnu::always_inline]] inline const unsigned char* identifierEnd(const unsigned char* p, const unsigned char* end, bool last, bool& escaped) {
   for (;;) {
     p = skipIdentifierChars(p, end);
-    if (p == end) return last ? p : nullptr;
+    if (p == end) [[unlikely]] return last ? p : nullptr;
     const unsigned char c = *p;
-    if (c == '\\') {
+    if (c == '\\') [[unlikely]] {
       if (end - p < 2) return last ? p : nullptr;
       if (p[1] != 'u') return p;
       std::uint32_t codePoint;
@@ -137,7 +137,7 @@ const unsigned char* escapeEnd(const unsigned char* p, const unsigned char* end,
       if (after == nullptr) return nullptr;
       escaped = true;
       p = after;
-    } else if (c >= 0x80) {
+    } else if (c >= 0x80) [[unlikely]] {
       bool lineTerminator;
       const int space = unicodeSpaceAt(p, end, last, lineTerminator);
       if (space < 0) return nullptr;
@@ -330,14 +330,14 @@ void ModernScanner::collectLiteral(std::string_view bytes) {
 [[gnu::always_inline]] inline std::optional<std::string_view> ModernScanner::textFor(std::string_view raw,
                                                                                       bool escaped) {
   std::string_view key = raw;
-  if (escaped) {
+  if (escaped) [[unlikely]] {
     decodeIdentifier(raw, decoded);
     key = decoded;
   }
   std::string_view text = key;
   if (genericizer != nullptr) {
     const std::optional<std::string_view> name = genericizeIdentifier(*genericizer, key);
-    if (!name) {
+    if (!name) [[unlikely]] {
       stoppedIdentifier.assign(key);
       return std::nullopt;
     }
@@ -452,7 +452,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
             case CodeByte::kNonAscii:
             case CodeByte::kBackslash:
             case CodeByte::kIdentifierStart: {
-              if (byte >= 0x80) {
+              if (byte >= 0x80) [[unlikely]] {
                 bool lineTerminator;
                 const int space = unicodeSpaceAt(p, end, last, lineTerminator);
                 if (space < 0) return static_cast<std::size_t>(p - begin);
@@ -462,7 +462,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                   noteLineTerminator(lineTerminator);
                   continue;
                 }
-              } else if (byte == '\\') {
+              } else if (byte == '\\') [[unlikely]] {
                 if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
                 if (end - p < 2 || p[1] != 'u') {
                   writeStrayByte(p);
@@ -472,10 +472,10 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               }
               bool escaped = false;
               const unsigned char* wordEnd = identifierEnd(p, end, last, escaped);
-              if (wordEnd == nullptr) return static_cast<std::size_t>(p - begin);
+              if (wordEnd == nullptr) [[unlikely]] return static_cast<std::size_t>(p - begin);
               const std::string_view raw = bytesOf(p, wordEnd);
               const std::optional<std::string_view> named = kWrites ? textFor(raw, escaped) : raw;
-              if (!named) {
+              if (!named) [[unlikely]] {
                 stopped = true;
                 return static_cast<std::size_t>(p - begin);
               }
@@ -496,7 +496,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
             case CodeByte::kDigit:
             number: {
               const unsigned char* numEnd = numberEnd(p, end, last);
-              if (numEnd == nullptr) return static_cast<std::size_t>(p - begin);
+              if (numEnd == nullptr) [[unlikely]] return static_cast<std::size_t>(p - begin);
               markToken(p, TokenClass::kNumber);
               const std::string_view text = bytesOf(p, numEnd);
               writer.begin(TokenClass::kNumber, text);
@@ -607,7 +607,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               continue;
             }
             case CodeByte::kLonePunctuator: {
-              if (byte == '}' && !brackets.empty() && brackets.back() == OpenBracket::kSubstitution) {
+              if (byte == '}' && !brackets.empty() && brackets.back() == OpenBracket::kSubstitution) [[unlikely]] {
                 // The substitution ends; the template's text goes on.
                 markToken(p, TokenClass::kTemplate);
                 templateIsWhole = false;
@@ -671,15 +671,15 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               if (end - p >= 2 && digitChars[p[1]]) goto number;
               [[fallthrough]];
             case CodeByte::kPunctuator: {
-              if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
+              if (end - p < 4 && !last) [[unlikely]] return static_cast<std::size_t>(p - begin);
               // HTML-like comments of scripts: <!-- anywhere, --> first on a line.
-              if (byte == '<' && end - p >= 4 && p[1] == '!' && p[2] == '-' && p[3] == '-') {
+              if (byte == '<' && end - p >= 4 && p[1] == '!' && p[2] == '-' && p[3] == '-') [[unlikely]] {
                 mode = ModernMode::kLineComment;
                 writer.separate(false);
                 p += 4;
                 goto leftCode;
               }
-              if (byte == '-' && lineTerminatorSinceToken() && end - p >= 3 && p[1] == '-' && p[2] == '>') {
+              if (byte == '-' && lineTerminatorSinceToken() && end - p >= 3 && p[1] == '-' && p[2] == '>') [[unlikely]] {
                 mode = ModernMode::kLineComment;
                 writer.separate(false);
                 p += 3;

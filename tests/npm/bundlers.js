@@ -9,6 +9,7 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const { check, fail, finish } = require('./checks');
 const { execFileSync } = require('child_process');
 
 const args = {};
@@ -35,13 +36,6 @@ const bundlers = {
   },
 };
 
-let passed = 0;
-let failed = 0;
-function check(name, holds, detail = '') {
-  if (holds) passed++;
-  else failed++;
-  console.log(`${holds ? 'ok  ' : 'FAIL'} ${name}${holds || !detail ? '' : '\n  ' + detail}`);
-}
 
 // Every named position of the map, and where it leads.
 async function namedMappings(mapText) {
@@ -85,12 +79,8 @@ async function main() {
 }
 
 main()
-  .catch((error) => {
-    failed++;
-    console.log(`FAIL ${error.stack}`);
-  })
+  .catch(fail)
   .finally(() => {
     fs.rmSync(work, { recursive: true, force: true });
-    console.log(`${passed} passed, ${failed} failed`);
-    process.exit(failed === 0 ? 0 : 1);
+    finish();
   });

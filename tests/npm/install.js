@@ -9,6 +9,7 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const { check, finish } = require('./checks');
 const { execFileSync, spawnSync } = require('child_process');
 
 const args = {};
@@ -17,18 +18,6 @@ const packageDir = path.resolve(args.package);
 
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'qvmin-pack-'));
 const app = path.join(work, 'app');
-let passed = 0;
-let failed = 0;
-function check(name, holds, detail = '') {
-  if (holds) {
-    passed++;
-    console.log(`ok   ${name}`);
-  } else {
-    failed++;
-    console.log(`FAIL ${name}${detail ? '\n  ' + detail : ''}`);
-  }
-}
-
 try {
   // An unreachable registry: anything the install would fetch fails it.
   const offline = ['--offline', '--registry=http://127.0.0.1:9/', '--no-audit', '--no-fund', '--loglevel=error'];
@@ -105,5 +94,4 @@ try {
 } finally {
   fs.rmSync(work, { recursive: true, force: true });
 }
-console.log(`${passed} passed, ${failed} failed`);
-process.exit(failed === 0 ? 0 : 1);
+finish();

@@ -9,6 +9,7 @@
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
+const { check, fail, finish } = require('./checks');
 
 const args = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
@@ -19,13 +20,6 @@ const { obfuscate } = require(packageDir);
 const artefacts = path.resolve(__dirname, '../../build/npm-artefacts');
 const chromium = ['/usr/bin/chromium', '/usr/bin/chromium-browser'].find((file) => fs.existsSync(file));
 
-let passed = 0;
-let failed = 0;
-function check(name, holds, detail = '') {
-  if (holds) passed++;
-  else failed++;
-  console.log(`${holds ? 'ok  ' : 'FAIL'} ${name}${holds || !detail ? '' : '\n  ' + detail}`);
-}
 
 // The page's files, on a port of the loopback address.
 function serve() {
@@ -118,11 +112,5 @@ async function main() {
 }
 
 main()
-  .catch((error) => {
-    failed++;
-    console.log(`FAIL ${error.stack}`);
-  })
-  .finally(() => {
-    console.log(`${passed} passed, ${failed} failed`);
-    process.exit(failed === 0 ? 0 : 1);
-  });
+  .catch(fail)
+  .finally(finish);

@@ -115,6 +115,8 @@ inline unsigned anyOfLanes(const unsigned char* p, unsigned char a, unsigned cha
                                                 _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(d)))));
   return static_cast<unsigned>(_mm_movemask_epi8(hit));
 }
+#else
+inline unsigned anyOfLanes(const unsigned char*, unsigned char, unsigned char, unsigned char, unsigned char) { return 0; }
 #endif
 
 // The first byte from p on that is one of the given bytes (up to four; repeat one to use fewer).

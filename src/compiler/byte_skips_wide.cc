@@ -77,63 +77,70 @@ namespace {
   }
   return p;
 }
+#else
+// Without an AVX2 path the 32-byte runs are never taken.
+const unsigned char* identifierRun32(const unsigned char* p, const unsigned char*, bool&) { return p; }
+const unsigned char* anyOfRun32(const unsigned char* p, const unsigned char*, unsigned char, unsigned char,
+                                unsigned char, unsigned char, bool, bool&) {
+  return p;
+}
 #endif
 
 }  // namespace
 
-const unsigned char* skipIdentifierCharsRest(const unsigned char* p, const unsigned char* end) {
+namespace {
+
+// The rest of a run: 32 bytes at a time where AVX2 is active, then 16, then a byte at a time.
+// run32 finds the stop in 32-byte steps, stops16 gives a bit per stop byte of 16, stops tells
+// one byte.
+template <typename Run32, typename Stops16, typename Stops>
+const unsigned char* restOfRun(const unsigned char* p, const unsigned char* end, [[maybe_unused]] Run32 run32,
+                               [[maybe_unused]] Stops16 stops16, Stops stops) {
 #if defined(QVMIN_HAS_AVX2_PATH)
   if (activeScanWidth == ScanWidth::kAvx2) {
     bool stopped = false;
-    p = identifierRun32(p, end, stopped);
+    p = run32(p, end, stopped);
     if (stopped) return p;
   }
 #endif
 #if defined(QVMIN_VECTOR_SCAN)
   for (; end - p >= 16; p += 16) {
-    const unsigned outside = ~identifierLanes(p) & 0xFFFFu;
-    if (outside != 0) return p + __builtin_ctz(outside);
+    const unsigned bits = stops16(p);
+    if (bits != 0) return p + __builtin_ctz(bits);
   }
 #endif
-  while (p < end && kAsciiIdentifierChars[*p]) ++p;
+  while (p < end && !stops(*p)) ++p;
   return p;
 }
 
+}  // namespace
+
+const unsigned char* skipIdentifierCharsRest(const unsigned char* p, const unsigned char* end) {
+  return restOfRun(
+      p, end, [](const unsigned char* at, const unsigned char* to, bool& stopped) { return identifierRun32(at, to, stopped); },
+      [](const unsigned char* at) { return ~identifierLanes(at) & 0xFFFFu; },
+      [](unsigned char c) { return !kAsciiIdentifierChars[c]; });
+}
+
 const unsigned char* skipWhitespaceRest(const unsigned char* p, const unsigned char* end) {
-#if defined(QVMIN_HAS_AVX2_PATH)
-  if (activeScanWidth == ScanWidth::kAvx2) {
-    bool stopped = false;
-    p = anyOfRun32(p, end, ' ', '\t', '\n', '\r', true, stopped);
-    if (stopped) return p;
-  }
-#endif
-#if defined(QVMIN_VECTOR_SCAN)
-  for (; end - p >= 16; p += 16) {
-    const unsigned outside = ~whitespaceLanes(p) & 0xFFFFu;
-    if (outside != 0) return p + __builtin_ctz(outside);
-  }
-#endif
-  while (p < end && whitespaceChars[*p]) ++p;
-  return p;
+  return restOfRun(
+      p, end,
+      [](const unsigned char* at, const unsigned char* to, bool& stopped) {
+        return anyOfRun32(at, to, ' ', '\t', '\n', '\r', true, stopped);
+      },
+      [](const unsigned char* at) { return ~whitespaceLanes(at) & 0xFFFFu; },
+      [](unsigned char c) { return !whitespaceChars[c]; });
 }
 
 const unsigned char* findAnyOfRest(const unsigned char* p, const unsigned char* end, unsigned char a, unsigned char b,
                                    unsigned char c, unsigned char d) {
-#if defined(QVMIN_HAS_AVX2_PATH)
-  if (activeScanWidth == ScanWidth::kAvx2) {
-    bool stopped = false;
-    p = anyOfRun32(p, end, a, b, c, d, false, stopped);
-    if (stopped) return p;
-  }
-#endif
-#if defined(QVMIN_VECTOR_SCAN)
-  for (; end - p >= 16; p += 16) {
-    const unsigned hits = anyOfLanes(p, a, b, c, d);
-    if (hits != 0) return p + __builtin_ctz(hits);
-  }
-#endif
-  while (p < end && *p != a && *p != b && *p != c && *p != d) ++p;
-  return p;
+  return restOfRun(
+      p, end,
+      [=](const unsigned char* at, const unsigned char* to, bool& stopped) {
+        return anyOfRun32(at, to, a, b, c, d, false, stopped);
+      },
+      [=](const unsigned char* at) { return anyOfLanes(at, a, b, c, d); },
+      [=](unsigned char x) { return x == a || x == b || x == c || x == d; });
 }
 
 }  // namespace qvmin

@@ -74,16 +74,16 @@ std::optional<GenericName> drawGenericName(Genericizer& genericizer) {
   }
 }
 
-std::optional<std::string_view> genericizeNewIdentifier(Genericizer& genericizer, std::string_view identifier,
-                                                        std::uint64_t hash) {
+const TextMap::Entry* genericizeNewIdentifier(Genericizer& genericizer, std::string_view identifier,
+                                              std::uint64_t hash) {
   TextMap& translations = genericizer.identifierTranslationMap;
-  if (isKeyword(genericizer.keywordTable, identifier)) return translations.insertSelf(identifier, hash).value;
+  if (isKeyword(genericizer.keywordTable, identifier)) return &translations.insertSelf(identifier, hash);
 
   std::optional<GenericName> name = drawGenericName(genericizer);
-  if (!name) return std::nullopt;
+  if (!name) return nullptr;
   const TextMap::Entry& entry = translations.insert(identifier, name->text, hash);
   genericizer.keywordTranslations.push_back(Translation{name->number, &entry});
-  return entry.value;
+  return &entry;
 }
 
 std::vector<std::pair<std::string_view, std::string_view>> translationPairsInOrder(const Genericizer& genericizer) {

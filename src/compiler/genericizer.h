@@ -64,16 +64,17 @@ void setUpGenericizer(Genericizer& genericizer);
 void releaseGenericizer(Genericizer& genericizer);
 
 // The first sight of an identifier: a keyword stays itself, anything else gets a new name.
-std::optional<std::string_view> genericizeNewIdentifier(Genericizer& genericizer, std::string_view identifier,
-                                                        std::uint64_t hash);
+const TextMap::Entry* genericizeNewIdentifier(Genericizer& genericizer, std::string_view identifier,
+                                              std::uint64_t hash);
 
-// The text to write in place of the identifier, valid while the Genericizer lives; nullopt
-// when a new name is needed and every usable number is spent. Inline: it runs once per
-// identifier of the input, and nearly every call is a repeat.
-[[gnu::always_inline]] inline std::optional<std::string_view> genericizeIdentifier(Genericizer& genericizer,
-                                                                                   std::string_view identifier) {
+// The identifier's entry in identifierTranslationMap, whose value is the text to write in its
+// place, valid while the Genericizer lives; null when a new name is needed and every usable
+// number is spent. Inline: it runs once per identifier of the input, and nearly every call is
+// a repeat.
+[[gnu::always_inline]] inline const TextMap::Entry* genericizeIdentifier(Genericizer& genericizer,
+                                                                        std::string_view identifier) {
   const std::uint64_t hash = hashText(identifier);
-  if (const TextMap::Entry* seen = genericizer.identifierTranslationMap.find(identifier, hash)) return seen->value;
+  if (const TextMap::Entry* seen = genericizer.identifierTranslationMap.find(identifier, hash)) return seen;
   return genericizeNewIdentifier(genericizer, identifier, hash);
 }
 

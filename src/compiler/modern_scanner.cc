@@ -327,8 +327,8 @@ void ModernScanner::collectLiteral(std::string_view bytes) {
 }
 
 // The identifier is looked up by its decoded text; a kept name is written as the source spells it.
-[[gnu::always_inline]] inline std::optional<std::string_view> ModernScanner::textFor(std::string_view raw,
-                                                                                      bool escaped) {
+[[gnu::always_inline]] inline std::optional<std::string_view> ModernScanner::textFor(std::string_view raw, bool escaped,
+                                                                                      const TextMap::Entry*& entry) {
   std::string_view key = raw;
   if (escaped) [[unlikely]] {
     decodeIdentifier(raw, decoded);
@@ -336,12 +336,12 @@ void ModernScanner::collectLiteral(std::string_view bytes) {
   }
   std::string_view text = key;
   if (genericizer != nullptr) {
-    const std::optional<std::string_view> name = genericizeIdentifier(*genericizer, key);
-    if (!name) [[unlikely]] {
+    entry = genericizeIdentifier(*genericizer, key);
+    if (entry == nullptr) [[unlikely]] {
       stoppedIdentifier.assign(key);
       return std::nullopt;
     }
-    text = *name;
+    text = entry->value;
   } else if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, key, &text)) {
     stoppedIdentifier.assign(key);
     return std::nullopt;
@@ -395,9 +395,9 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
       }
     }
   };
-  auto markName = [&](std::string_view key, std::string_view text) {
+  auto markName = [&](std::string_view key, std::string_view text, const TextMap::Entry* entry) {
     if constexpr (kObserved) {
-      if (observer.onName != nullptr) observer.onName(observer.context, key, text);
+      if (observer.onName != nullptr) observer.onName(observer.context, key, text, entry);
     }
   };
   // Called after every token of code: what the next one may be. `also` holds what else the
@@ -474,7 +474,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               const unsigned char* wordEnd = identifierEnd(p, end, last, escaped);
               if (wordEnd == nullptr) [[unlikely]] return static_cast<std::size_t>(p - begin);
               const std::string_view raw = bytesOf(p, wordEnd);
-              const std::optional<std::string_view> named = kWrites ? textFor(raw, escaped) : raw;
+              const TextMap::Entry* entry = nullptr;
+              const std::optional<std::string_view> named = kWrites ? textFor(raw, escaped, entry) : raw;
               if (!named) [[unlikely]] {
                 stopped = true;
                 return static_cast<std::size_t>(p - begin);
@@ -482,7 +483,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               const std::string_view text = *named;
               const unsigned traits = escaped || (context & kAfterDot) != 0 ? 0 : wordTraits(raw);
               markToken(p, TokenClass::kWord);
-              markName(escaped ? std::string_view(decoded) : raw, text);
+              markName(escaped ? std::string_view(decoded) : raw, text, entry);
               writer.begin(TokenClass::kWord, text);
               out.append(text);
               writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
@@ -560,15 +561,16 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 bool escaped = false;
                 const unsigned char* wordEnd = identifierEnd(p + 1, end, last, escaped);
                 if (wordEnd == nullptr) return static_cast<std::size_t>(p - begin);
+                const TextMap::Entry* entry = nullptr;
                 const std::optional<std::string_view> named =
-                    kWrites ? textFor(bytesOf(p + 1, wordEnd), escaped) : bytesOf(p + 1, wordEnd);
+                    kWrites ? textFor(bytesOf(p + 1, wordEnd), escaped, entry) : bytesOf(p + 1, wordEnd);
                 if (!named) {
                   stopped = true;
                   return static_cast<std::size_t>(p - begin);
                 }
                 const std::string_view text = *named;
                 markToken(p, TokenClass::kWord);
-                markName(escaped ? std::string_view(decoded) : bytesOf(p + 1, wordEnd), text);
+                markName(escaped ? std::string_view(decoded) : bytesOf(p + 1, wordEnd), text, entry);
                 writer.begin(TokenClass::kWord, "#");
                 out.put('#');
                 out.append(text);

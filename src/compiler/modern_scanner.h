@@ -102,7 +102,8 @@ struct ModernScanner {
   template <typename Writer, typename Output, bool kObserved>
   std::size_t scanChunkWith(Writer& writer, Output& out, const unsigned char* begin, const unsigned char* end,
                             bool last, bool& stopped);
-  std::optional<std::string_view> textFor(std::string_view raw, bool escaped);
+  // The text to write for an identifier; `entry` is set to its entry when the genericizer named it.
+  std::optional<std::string_view> textFor(std::string_view raw, bool escaped, const TextMap::Entry*& entry);
   bool closeSubstitutions();
   void collectLiteral(std::string_view bytes);
   void endUnterminatedString();

@@ -88,15 +88,16 @@ template <bool kObserved>
 [[gnu::always_inline]] inline bool Scanner::writeIdentifier(std::string_view identifier) {
   lastTokenWasWord = true;
   std::string_view text = identifier;
+  const TextMap::Entry* entry = nullptr;
   if (genericizer != nullptr) {
-    std::optional<std::string_view> name = genericizeIdentifier(*genericizer, identifier);
-    if (!name) return false;
-    text = *name;
+    entry = genericizeIdentifier(*genericizer, identifier);
+    if (entry == nullptr) return false;
+    text = entry->value;
   } else if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, identifier, &text)) {
     return false;
   }
   if constexpr (kObserved) {
-    if (observer.onName != nullptr) observer.onName(observer.context, identifier, text);
+    if (observer.onName != nullptr) observer.onName(observer.context, identifier, text, entry);
   }
   out.append(text);
   forgetOperators();

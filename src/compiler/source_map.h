@@ -42,7 +42,8 @@ class SourceMapRecorder {
   // Tokens noted before their places are looked for: few enough to stay in the cache.
   static constexpr std::size_t kBatch = 1024;
 
-  static void onName(void* self, std::string_view key, std::string_view text);
+  static void onName(void* self, std::string_view key, std::string_view text, const TextMap::Entry* entry);
+  std::int32_t nameIndexOf(std::string_view key);
   static void onBytes(void* self, std::string_view bytes);
   static void onLogFull(void* self);
   std::size_t noted() const { return static_cast<std::size_t>(log_.next - notes_.data()); }
@@ -77,14 +78,6 @@ class SourceMapRecorder {
     std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
   };
   std::unordered_map<std::string, std::int32_t, NameHash, std::equal_to<>> nameIndex_;
-  // The index last found for a written text, by where the text is: the genericizer hands out
-  // the same bytes for each use of a name. A hit is checked against the key.
-  struct NameSlot {
-    const char* text = nullptr;
-    std::int32_t index = 0;
-  };
-  static constexpr std::size_t kNameSlots = 4096;
-  std::vector<NameSlot> nameSlots_ = std::vector<NameSlot>(kNameSlots);
   std::vector<std::string_view> nameOrder_;
 
   MappingsState mappings_;

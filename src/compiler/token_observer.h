@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "compiler/token_writer.h"
+#include "containers/text_map.h"
 
 namespace qvmin {
 
@@ -28,9 +29,10 @@ struct TokenObserver {
   // A token begins: what it is, the file it is in (counted from 0) and the byte offset in that
   // file. Called before any of the token's bytes, or of the space before it, is written.
   void (*onToken)(void* context, TokenClass cls, std::uint32_t file, std::uint64_t offset) = nullptr;
-  // The token just announced is an identifier: its key (escapes decoded) and the text written
-  // in its place.
-  void (*onName)(void* context, std::string_view key, std::string_view text) = nullptr;
+  // The token just announced is an identifier: its key (escapes decoded), the text written in
+  // its place, and its entry in the genericizer's map when a genericizer named it (else null),
+  // whose tag the watcher may use.
+  void (*onName)(void* context, std::string_view key, std::string_view text, const TextMap::Entry* entry) = nullptr;
   // When set, tokens are noted here instead of told to onToken; the watcher keeps the file
   // index itself.
   TokenLog* log = nullptr;

@@ -83,6 +83,9 @@ class TextMap {
   struct Entry {
     std::string_view key;
     std::string_view value;
+    // A number the map's user may keep with the entry (a watcher of the names written keeps
+    // its own index of the key here); -1 until it is set.
+    mutable std::int32_t tag = -1;
   };
 
   TextMap();

@@ -37,9 +37,9 @@ class GenericizerTest : public ::testing::Test {
     for (std::size_t i = 0; i < reads; ++i) fakeSystem().ticks.push_back(random());
   }
   std::string_view genericize(std::string_view identifier) {
-    std::optional<std::string_view> text = genericizeIdentifier(genericizer, identifier);
-    EXPECT_TRUE(text.has_value()) << identifier;
-    return text.value_or("");
+    const TextMap::Entry* entry = genericizeIdentifier(genericizer, identifier);
+    EXPECT_NE(entry, nullptr) << identifier;
+    return entry != nullptr ? entry->value : "";
   }
   void stockByHand(std::initializer_list<std::string_view> names) {
     clearDualLinkedList(genericizer.genericNamePool);
@@ -164,8 +164,8 @@ TEST_F(GenericizerTest, ManyDistinctIdentifiersGetUniqueNamesQuickly) {
   scriptRandomTicks(10 * identifiers);  // every draw random, to the four-letter stock's last
   std::uint64_t digest = 1469598103934665603u;  // FNV-1a over the numbers' little-endian bytes
   for (std::size_t i = 0; i < identifiers; ++i) {
-    std::optional<std::string_view> name = genericizeIdentifier(genericizer, "id" + std::to_string(i));
-    ASSERT_TRUE(name && !isRefusedGenericName(keywords, *name));
+    const TextMap::Entry* entry = genericizeIdentifier(genericizer, "id" + std::to_string(i));
+    ASSERT_TRUE(entry != nullptr && !isRefusedGenericName(keywords, entry->value));
     for (int byte = 0; byte < 4; ++byte) {
       digest = (digest ^ (genericizer.keywordTranslations.back().number >> (8 * byte) & 255)) * 1099511628211u;
     }

@@ -67,25 +67,27 @@ class Compilation {
     OutputBuffer out(platform_, output.fd());
     std::unique_ptr<SourceMapRecorder> recorder;
     if (mapPath != nullptr) {
-      recorder = std::make_unique<SourceMapRecorder>(out, *mapOut_);
+      // The real system's calls may come from two threads at once; a stand-in's need not.
+      recorder = std::make_unique<SourceMapRecorder>(out, *mapOut_, &platform_ == &systemPlatform());
       out.watch(recorder->watcher());
     }
     if (options_.syntax == Syntax::kModern) {
       ModernScanner scanner(out, &genericizer);
       if (recorder) scanner.observer = recorder->observer();
-      if (!compileFiles(scanner, out, block.get(), recorder.get())) return failureExit(output, translation);
+      if (!compileFiles(scanner, out, block.get(), recorder.get())) return failureExit(output, translation, recorder.get());
     } else {
       Scanner scanner(out, &genericizer);
       if (recorder) scanner.observer = recorder->observer();
-      if (!compileFiles(scanner, out, block.get(), recorder.get())) return failureExit(output, translation);
+      if (!compileFiles(scanner, out, block.get(), recorder.get())) return failureExit(output, translation, recorder.get());
     }
     if (!options_.sourceMapUrl.empty() && !appendSourceMapUrl(out)) {
       reportWriteFailure();
-      return failureExit(output, translation);
+      return failureExit(output, translation, recorder.get());
     }
 
     bool failed = writeKeywordTranslationFile(platform_, translation.fd(), files_.outputKeywordTranslationFilePath,
                                               translationPairsInOrder(genericizer));
+    if (recorder) recorder->finish();
     if (recorder && !failed) failed = finishSourceMap(*recorder, block.get());
     if (!output.close()) {
       report(platform_, "Error closing the outputFile", outputPath);
@@ -260,7 +262,8 @@ class Compilation {
 
   void reportWriteFailure() { report(platform_, "An error occured while writing to the outputFile", files_.outputFilePath.text); }
 
-  bool failureExit(FileHandle& output, FileHandle& translation) {
+  bool failureExit(FileHandle& output, FileHandle& translation, SourceMapRecorder* recorder = nullptr) {
+    if (recorder != nullptr) recorder->finish();  // nothing writes to the map from here on
     if (!output.close()) {
       report(platform_, "Error closing the outputFile", files_.outputFilePath.text);
       return true;

@@ -1,6 +1,7 @@
 #include "compiler/source_map.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "containers/text_map.h"
 
@@ -14,28 +15,51 @@ inline bool sameBytes(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-void SourceMapRecorder::onLogFull(void* self) {
-  auto& recorder = *static_cast<SourceMapRecorder*>(self);
-  recorder.placeInSource();
-  recorder.catchUp();
-  recorder.openLog();
+SourceMapRecorder::SourceMapRecorder(const OutputBuffer& out, OutputBuffer& map, bool concurrently)
+    : out_(out), builder_(map) {
+#if !defined(__EMSCRIPTEN__) && !defined(QVMIN_MAP_IN_STEP)
+  if (concurrently) {
+    try {
+      worker_ = std::thread([this] { work(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the builder works in step with the run instead.
+    }
+  }
+#else
+  (void)concurrently;
+#endif
 }
 
-// Gives the scanner room for a batch of notes after those still waiting for their segments.
-void SourceMapRecorder::openLog() {
-  const std::size_t noted = this->noted();
-  if (noted + kBatch > notes_.size()) {
-    notes_.resize(2 * (noted + kBatch));
-    segments_.resize(notes_.size(), Segment{0, 0, 0, 0, 0, -1});
+SourceMapRecorder::~SourceMapRecorder() { finish(); }
+
+void SourceMapRecorder::finish() {
+  if (!worker_.joinable()) return;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    finishing_ = true;
   }
-  log_.next = notes_.data() + noted;
-  log_.end = log_.next + kBatch;
+  handedOver_.notify_one();
+  worker_.join();
+}
+
+void SourceMapRecorder::beginFile() { handOver(Batch::Then::kBeginFile); }
+
+void SourceMapRecorder::addSourceBytes(std::string_view bytes) { handOver(Batch::Then::kSourceBytes, bytes); }
+
+void SourceMapRecorder::onLogFull(void* self) {
+  auto& recorder = *static_cast<SourceMapRecorder*>(self);
+  // The bytes taken since the last hand-over, while they are still in the buffer.
+  const std::string_view buffered = recorder.out_.buffered();
+  const std::uint64_t bufferStart = recorder.out_.taken() - buffered.size();
+  const std::uint64_t from = std::max(recorder.handed_, bufferStart);
+  recorder.handOver(from < recorder.out_.taken() ? Batch::Then::kOutputBytes : Batch::Then::kNothing,
+                    buffered.substr(static_cast<std::size_t>(from - bufferStart)));
 }
 
 void SourceMapRecorder::onName(void* self, std::string_view key, std::string_view text, const TextMap::Entry* entry) {
   auto& recorder = *static_cast<SourceMapRecorder*>(self);
   // A name kept as it is reads the same in the output: only a new name needs the old one.
-  if (sameBytes(key, text) || recorder.noted() == 0) return;
+  if (sameBytes(key, text)) return;
   // The genericizer's entry, which the scanner has just read, keeps the index: no lookup of
   // our own, and no cache line of our own to miss, for each repeat.
   std::int32_t index = entry != nullptr ? entry->tag : -1;
@@ -43,7 +67,9 @@ void SourceMapRecorder::onName(void* self, std::string_view key, std::string_vie
     index = recorder.nameIndexOf(key);
     if (entry != nullptr) entry->tag = index;
   }
-  recorder.segments_[recorder.noted() - 1].name = index;
+  // The token may have been handed over already, with the bytes written since it was noted.
+  const std::size_t noted = recorder.noted();
+  (noted != 0 ? recorder.current_->names[noted - 1] : recorder.current_->lateName) = index;
 }
 
 std::int32_t SourceMapRecorder::nameIndexOf(std::string_view key) {
@@ -59,106 +85,85 @@ void SourceMapRecorder::onBytes(void* self, std::string_view bytes) {
   auto& recorder = *static_cast<SourceMapRecorder*>(self);
   const std::uint64_t start = recorder.written_;
   recorder.written_ += bytes.size();
-  // The start of these bytes may have been looked at while they were buffered.
-  if (recorder.shown_ < recorder.written_) {
-    recorder.placeInSource();
-    recorder.resolve(bytes.substr(static_cast<std::size_t>(recorder.shown_ - start)));
+  // The start of these bytes may have been handed over while they were buffered.
+  if (recorder.handed_ < recorder.written_) {
+    recorder.handOver(Batch::Then::kOutputBytes, bytes.substr(static_cast<std::size_t>(recorder.handed_ - start)));
   }
 }
 
-// Looks at the bytes taken since the last look while they are still in the buffer (and in the
-// cache).
-void SourceMapRecorder::catchUp() {
-  const std::string_view buffered = out_.buffered();
-  const std::uint64_t bufferStart = out_.taken() - buffered.size();
-  if (shown_ < bufferStart + buffered.size()) resolve(buffered.substr(static_cast<std::size_t>(shown_ - bufferStart)));
-}
-
-void SourceMapRecorder::beginFile() {
-  placeInSource();  // the tokens of the file before
-  file_ = filesBegun_++;
-  window_.clear();
-  windowStart_ = 0;
-  source_ = TextCursor{};
-}
-
-void SourceMapRecorder::addSourceBytes(std::string_view bytes) {
-  // What lies before the last token is passed for good.
-  placeInSource();
-  window_.erase(0, static_cast<std::size_t>(source_.at - windowStart_));
-  windowStart_ = source_.at;
-  window_.append(bytes);
-}
-
-// Finds the source position of every token noted since the last call, while the window still
-// holds their bytes.
-void SourceMapRecorder::placeInSource() {
-  const std::string_view window = window_;
-  const std::uint64_t windowStart = windowStart_;
-  const std::uint64_t windowEnd = windowStart + window.size();
-  const std::uint32_t file = file_;
-  TextCursor cursor = source_;
-  const std::size_t noted = this->noted();
-  const TokenNote* const notes = notes_.data();
-  Segment* const segments = segments_.data();
-  for (std::size_t i = placed_; i < noted; ++i) {
-    const std::uint64_t offset = std::min(notes[i].sourceOffset, windowEnd);
-    if (offset > cursor.at) cursor.moveTo(window, windowStart, offset);
-    segments[i].file = file;
-    segments[i].sourceLine = cursor.position.line;
-    segments[i].sourceColumn = cursor.position.column;
-  }
-  source_ = cursor;
-  placed_ = noted;
-}
-
-// Writes the segments of the placed tokens whose first bytes are among the next bytes of the
-// output.
-void SourceMapRecorder::resolve(std::string_view bytes) {
-  const std::size_t found = placeInOutput(bytes);
-  if (found == 0) return;
-  // The segments go out in a loop of their own, which keeps its fields in registers.
-  mappings_ = writeSegments(map_, mappings_, segments_.data(), found);
-  // The tokens still waiting move to the front; the slots they leave have no name.
-  const std::size_t noted = this->noted();
-  std::copy(notes_.begin() + static_cast<std::ptrdiff_t>(found), notes_.begin() + static_cast<std::ptrdiff_t>(noted),
-            notes_.begin());
-  std::copy(segments_.begin() + static_cast<std::ptrdiff_t>(found),
-            segments_.begin() + static_cast<std::ptrdiff_t>(noted), segments_.begin());
-  for (std::size_t i = noted - found; i < noted; ++i) segments_[i].name = -1;
-  log_.next -= found;
-  log_.end -= found;
-  placed_ -= found;
-}
-
-// Finds the first byte of each placed token among the next bytes of the output: the first one
-// at or after the offset taken when the token was announced that is not the space or LF written
-// to separate it from the token before. Returns how many tokens were found.
-std::size_t SourceMapRecorder::placeInOutput(std::string_view bytes) {
-  const std::uint64_t start = shown_;
-  const std::uint64_t end = start + bytes.size();
-  TextCursor generated = generated_;
-  const TokenNote* const notes = notes_.data();
-  Segment* const segments = segments_.data();
-  const std::size_t placed = placed_;
-  std::size_t i = 0;
-  for (; i < placed; ++i) {
-    const std::uint64_t outputOffset = notes[i].outputOffset;
-    if (outputOffset >= end) break;
-    if (outputOffset > generated.at) generated.moveTo(bytes, start, outputOffset);
-    while (generated.at < end) {
-      const char byte = bytes[static_cast<std::size_t>(generated.at - start)];
-      if (byte != ' ' && byte != '\n') break;
-      generated.moveTo(bytes, start, generated.at + 1);
+// Hands the tokens noted so far and one more event to the builder, and opens a new batch.
+void SourceMapRecorder::handOver(Batch::Then then, std::string_view bytes) {
+  std::unique_ptr<Batch> batch = std::move(current_);
+  batch->count = static_cast<std::size_t>(log_.next - batch->notes.data());
+  batch->then = then;
+  batch->bytes.assign(bytes);
+  if (then == Batch::Then::kOutputBytes) handed_ += bytes.size();
+  if (!worker_.joinable()) {
+    build(*batch);
+    current_ = std::move(batch);
+  } else {
+    current_ = spareBatch();
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      doneWith_.wait(lock, [this] { return inFlight_ < kMostInFlight; });
+      waiting_.push_back(std::move(batch));
+      ++inFlight_;
     }
-    if (generated.at == end) break;  // its first byte comes with the next bytes
-    segments[i].generatedLine = generated.position.line;
-    segments[i].generatedColumn = generated.position.column;
+    handedOver_.notify_one();
   }
-  generated.moveTo(bytes, start, end);
-  generated_ = generated;
-  shown_ = end;
-  return i;
+  log_.next = current_->notes.data();
+  log_.end = log_.next + kBatch;
+}
+
+// What the builder does with a batch, on whichever thread; the batch is then ready for reuse.
+void SourceMapRecorder::build(Batch& batch) {
+  if (batch.lateName >= 0) builder_.nameLastToken(batch.lateName);
+  builder_.addTokens(batch.notes.data(), batch.names.data(), batch.count);
+  switch (batch.then) {
+    case Batch::Then::kNothing:
+      break;
+    case Batch::Then::kBeginFile:
+      builder_.beginFile();
+      break;
+    case Batch::Then::kSourceBytes:
+      builder_.addSourceBytes(batch.bytes);
+      break;
+    case Batch::Then::kOutputBytes:
+      builder_.addOutputBytes(batch.bytes);
+      break;
+  }
+  std::fill(batch.names.begin(), batch.names.begin() + static_cast<std::ptrdiff_t>(batch.count), -1);
+  batch.lateName = -1;
+}
+
+std::unique_ptr<SourceMapRecorder::Batch> SourceMapRecorder::spareBatch() {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (!spare_.empty()) {
+      std::unique_ptr<Batch> batch = std::move(spare_.back());
+      spare_.pop_back();
+      return batch;
+    }
+  }
+  return std::make_unique<Batch>();
+}
+
+// The recorder's thread: builds the batches in the order they were handed over, until the
+// recorder finishes and none is left.
+void SourceMapRecorder::work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    handedOver_.wait(lock, [this] { return !waiting_.empty() || finishing_; });
+    if (waiting_.empty()) return;
+    std::unique_ptr<Batch> batch = std::move(waiting_.front());
+    waiting_.pop_front();
+    lock.unlock();
+    build(*batch);
+    lock.lock();
+    spare_.push_back(std::move(batch));
+    --inFlight_;
+    doneWith_.notify_one();
+  }
 }
 
 }  // namespace qvmin

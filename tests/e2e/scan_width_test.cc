@@ -1,5 +1,6 @@
-// The binary that skips runs of source text a byte at a time writes the same bytes as the one
-// that skips them 16 and 32 at a time, in both grammars and with a source map.
+// The binary that skips runs of source text a byte at a time, and builds the source map in step
+// with the run, writes the same bytes as the one that skips them 16 and 32 at a time and builds
+// the map on a thread of its own, in both grammars.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +12,8 @@ namespace qvmin::e2e {
 namespace {
 
 // Every kind of run across 16-, 32- and 64-byte steps: a 1 MB identifier, long comments,
-// strings, templates, regular expressions and indentation, and every byte value.
+// strings, templates, regular expressions and indentation, most of a million short tokens (many
+// batches of them for the map's thread), and every byte value.
 std::string runsOfEveryLength() {
   std::string text = "var " + std::string(1 << 20, 'q') + " = 1;\n";
   for (int i = 0; i < 200; ++i) {
@@ -20,6 +22,7 @@ std::string runsOfEveryLength() {
             "return '" + std::string(n, 'z') + "\\'' + \"" + std::string(n % 40, 'y') + "\" + `t${a}" + std::string(n % 65, '$') +
             "` + /r[/]" + std::string(n % 33, 'x') + "/g.source; // " + std::string(n, '-') + "\n}\n";
   }
+  for (int i = 0; i < 200000; ++i) text += "v" + std::to_string(i % 977) + (i % 13 == 0 ? "=w;\n" : "=w;");
   for (int value = 0; value < 256; ++value) text += static_cast<char>(value);
   return text;
 }

@@ -50,7 +50,7 @@ struct Genericizer {
   // Identifier -> the text written in its place: its generic name, or for a keyword the keyword
   // itself, kept so that any repeat costs one lookup; keywords translate nothing.
   TextMap identifierTranslationMap;
-  // Generic name -> identifier, in the order handed out; translationPairsInOrder sorts them.
+  // Generic name -> identifier, in the order handed out; translationsInOrder sorts them.
   // Not an ordered map: inserting into one cost more than all the rest of a new identifier.
   std::vector<Translation> keywordTranslations;
   // The first keptNumberedCount translations are the names kept from an earlier run, sorted
@@ -85,7 +85,8 @@ std::optional<GenericName> drawGenericName(Genericizer& genericizer);
 // Keywords, and the words that newer JavaScript reserves in some contexts, are never handed out.
 bool isRefusedGenericName(const KeywordTable& keywords, std::string_view name);
 
-// (generic name, identifier) pairs in genericNameLess order, for the translation file.
-std::vector<std::pair<std::string_view, std::string_view>> translationPairsInOrder(const Genericizer& genericizer);
+// The entries of the names handed out (value the generic name, key the identifier) in
+// genericNameLess order of their names, for the translation file.
+std::vector<const TextMap::Entry*> translationsInOrder(const Genericizer& genericizer);
 
 }  // namespace qvmin

@@ -86,7 +86,7 @@ class Compilation {
     }
 
     bool failed = writeKeywordTranslationFile(platform_, translation.fd(), files_.outputKeywordTranslationFilePath,
-                                              translationPairsInOrder(genericizer));
+                                              translationsInOrder(genericizer));
     if (recorder) recorder->finish();
     if (recorder && !failed) failed = finishSourceMap(*recorder, block.get());
     if (!output.close()) {

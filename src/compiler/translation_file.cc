@@ -6,12 +6,12 @@
 namespace qvmin {
 
 bool writeKeywordTranslationFile(const Platform& platform, int fd, const PathSetting& path,
-                                 const std::vector<TranslationPair>& pairs) {
+                                 const std::vector<const TextMap::Entry*>& translations) {
   OutputBuffer out(platform, fd);
-  for (const TranslationPair& pair : pairs) {
-    out.append(pair.first);
+  for (const TextMap::Entry* translation : translations) {
+    out.append(translation->value);
     out.put(',');
-    out.append(pair.second);
+    out.append(translation->key);
     out.append("\r\n");
     if (out.failed()) break;
   }

@@ -157,10 +157,10 @@ TEST(Scanner, ExponentIsNotAnIdentifier) {
     Genericizer genericizer(keywords, systemPlatform());
     setUpGenericizer(genericizer);
     std::string out = minify({"a = 1e5 * b2 + 3px + a"}, piece, &genericizer);
-    auto pairs = translationPairsInOrder(genericizer);
-    ASSERT_EQ(pairs.size(), 3u);
+    auto translations = translationsInOrder(genericizer);
+    ASSERT_EQ(translations.size(), 3u);
     std::map<std::string, std::string> names;
-    for (auto& [name, identifier] : pairs) names[std::string(identifier)] = name;
+    for (const TextMap::Entry* translation : translations) names[std::string(translation->key)] = translation->value;
     EXPECT_EQ(out, names["a"] + "=1e5*" + names["b2"] + "+3" + names["px"] + "+" + names["a"]);
   }
 }

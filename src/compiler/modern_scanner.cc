@@ -442,11 +442,15 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
             case CodeByte::kWhitespace: {
               // Mostly a single space; a longer run may still hold a line break.
               const unsigned char* run = ++p;
-              if (p < end && whitespaceChars[*p]) p = skipWhitespace(p, end);
-              bool lineTerminator = false;
-              for (; run < p; ++run) lineTerminator |= *run == '\n' || *run == '\r';
-              writer.separate(lineTerminator);
-              noteLineTerminator(lineTerminator);
+              if (p < end && whitespaceChars[*p]) [[unlikely]] {
+                p = skipWhitespace(p, end);
+                bool lineTerminator = false;
+                for (; run < p; ++run) lineTerminator |= *run == '\n' || *run == '\r';
+                writer.separate(lineTerminator);
+                noteLineTerminator(lineTerminator);
+                continue;
+              }
+              writer.separate(false);
               continue;
             }
             case CodeByte::kNonAscii:
@@ -708,6 +712,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               writeStrayByte(p);
               ++p;
               continue;
+            default:
+              __builtin_unreachable();  // kCodeBytes holds no other kind: no range check per byte
           }
         } while (p < end);
       leftCode:

@@ -326,25 +326,40 @@ void ModernScanner::collectLiteral(std::string_view bytes) {
   literalText.append(bytes);
 }
 
-// The identifier is looked up by its decoded text; a kept name is written as the source spells it.
-[[gnu::always_inline]] inline std::optional<std::string_view> ModernScanner::textFor(std::string_view raw, bool escaped,
-                                                                                      const TextMap::Entry*& entry) {
+// An identifier written without escapes, named by the genericizer: the common case, kept inline.
+// A null view when no name was left.
+[[gnu::always_inline]] inline std::string_view ModernScanner::genericNameOf(std::string_view raw,
+                                                                            const TextMap::Entry*& entry) {
+  entry = genericizeIdentifier(*genericizer, raw);
+  if (entry == nullptr) [[unlikely]] {
+    stoppedIdentifier.assign(raw);
+    return {};
+  }
+  return entry->value;
+}
+
+// Any other identifier is looked up by its decoded text; a kept name is written as the source
+// spells it. A null view when no name was left.
+std::string_view ModernScanner::textFor(std::string_view raw, bool escaped, const TextMap::Entry*& entry) {
   std::string_view key = raw;
-  if (escaped) [[unlikely]] {
+  if (escaped) {
     decodeIdentifier(raw, decoded);
     key = decoded;
   }
   std::string_view text = key;
   if (genericizer != nullptr) {
     entry = genericizeIdentifier(*genericizer, key);
-    if (entry == nullptr) [[unlikely]] {
+    if (entry == nullptr) {
       stoppedIdentifier.assign(key);
-      return std::nullopt;
+      return {};
     }
     text = entry->value;
-  } else if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, key, &text)) {
-    stoppedIdentifier.assign(key);
-    return std::nullopt;
+  } else if (rewriter.rewrite != nullptr) {
+    if (!rewriter.rewrite(rewriter.context, key, &text)) {
+      stoppedIdentifier.assign(key);
+      return {};
+    }
+    if (text.data() == nullptr) text = key.substr(0, 0);  // an empty name is still a name
   }
   return escaped && text == key ? raw : text;
 }
@@ -479,12 +494,14 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               if (wordEnd == nullptr) [[unlikely]] return static_cast<std::size_t>(p - begin);
               const std::string_view raw = bytesOf(p, wordEnd);
               const TextMap::Entry* entry = nullptr;
-              const std::optional<std::string_view> named = kWrites ? textFor(raw, escaped, entry) : raw;
-              if (!named) [[unlikely]] {
-                stopped = true;
-                return static_cast<std::size_t>(p - begin);
+              std::string_view text = raw;
+              if constexpr (kWrites) {
+                text = genericizer != nullptr && !escaped ? genericNameOf(raw, entry) : textFor(raw, escaped, entry);
+                if (text.data() == nullptr) [[unlikely]] {
+                  stopped = true;
+                  return static_cast<std::size_t>(p - begin);
+                }
               }
-              const std::string_view text = *named;
               const unsigned traits = escaped || (context & kAfterDot) != 0 ? 0 : wordTraits(raw);
               markToken(p, TokenClass::kWord);
               markName(escaped ? std::string_view(decoded) : raw, text, entry);
@@ -566,13 +583,14 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 const unsigned char* wordEnd = identifierEnd(p + 1, end, last, escaped);
                 if (wordEnd == nullptr) return static_cast<std::size_t>(p - begin);
                 const TextMap::Entry* entry = nullptr;
-                const std::optional<std::string_view> named =
-                    kWrites ? textFor(bytesOf(p + 1, wordEnd), escaped, entry) : bytesOf(p + 1, wordEnd);
-                if (!named) {
-                  stopped = true;
-                  return static_cast<std::size_t>(p - begin);
+                std::string_view text = bytesOf(p + 1, wordEnd);
+                if constexpr (kWrites) {
+                  text = textFor(text, escaped, entry);
+                  if (text.data() == nullptr) {
+                    stopped = true;
+                    return static_cast<std::size_t>(p - begin);
+                  }
                 }
-                const std::string_view text = *named;
                 markToken(p, TokenClass::kWord);
                 markName(escaped ? std::string_view(decoded) : bytesOf(p + 1, wordEnd), text, entry);
                 writer.begin(TokenClass::kWord, "#");

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,8 +101,10 @@ struct ModernScanner {
   template <typename Writer, typename Output, bool kObserved>
   std::size_t scanChunkWith(Writer& writer, Output& out, const unsigned char* begin, const unsigned char* end,
                             bool last, bool& stopped);
-  // The text to write for an identifier; `entry` is set to its entry when the genericizer named it.
-  std::optional<std::string_view> textFor(std::string_view raw, bool escaped, const TextMap::Entry*& entry);
+  // The text to write for an identifier, or a null view when no name was left; `entry` is set to
+  // its entry when the genericizer named it.
+  std::string_view genericNameOf(std::string_view raw, const TextMap::Entry*& entry);
+  std::string_view textFor(std::string_view raw, bool escaped, const TextMap::Entry*& entry);
   bool closeSubstitutions();
   void collectLiteral(std::string_view bytes);
   void endUnterminatedString();

@@ -468,27 +468,28 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               writer.separate(false);
               continue;
             }
-            case CodeByte::kNonAscii:
-            case CodeByte::kBackslash:
-            case CodeByte::kIdentifierStart: {
-              if (byte >= 0x80) [[unlikely]] {
-                bool lineTerminator;
-                const int space = unicodeSpaceAt(p, end, last, lineTerminator);
-                if (space < 0) return static_cast<std::size_t>(p - begin);
-                if (space > 0) {
-                  p += space;
-                  writer.separate(lineTerminator);
-                  noteLineTerminator(lineTerminator);
-                  continue;
-                }
-              } else if (byte == '\\') [[unlikely]] {
-                if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
-                if (end - p < 2 || p[1] != 'u') {
-                  writeStrayByte(p);
-                  ++p;
-                  continue;
-                }
+            case CodeByte::kNonAscii: {
+              bool lineTerminator;
+              const int space = unicodeSpaceAt(p, end, last, lineTerminator);
+              if (space < 0) return static_cast<std::size_t>(p - begin);
+              if (space > 0) {
+                p += space;
+                writer.separate(lineTerminator);
+                noteLineTerminator(lineTerminator);
+                continue;
               }
+              goto word;
+            }
+            case CodeByte::kBackslash:
+              if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
+              if (end - p < 2 || p[1] != 'u') {
+                writeStrayByte(p);
+                ++p;
+                continue;
+              }
+              goto word;
+            case CodeByte::kIdentifierStart:
+            word: {
               bool escaped = false;
               const unsigned char* wordEnd = identifierEnd(p, end, last, escaped);
               if (wordEnd == nullptr) [[unlikely]] return static_cast<std::size_t>(p - begin);

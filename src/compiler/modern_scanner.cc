@@ -22,7 +22,11 @@ enum class CodeByte : std::uint8_t {
   kSlash,
   kDot,
   kPunctuator,
-  kLonePunctuator,  // one that no byte after it can lengthen: ( ) [ ] { } ; , : ~
+  kLonePunctuator,  // one that no byte after it can lengthen and that no bracket hangs on: [ ] ; , : ~
+  kOpenParenthesis,
+  kCloseParenthesis,
+  kOpenBrace,
+  kCloseBrace,
   kBackslash,
   kHash,
   kNonAscii,
@@ -55,7 +59,15 @@ constexpr std::array<CodeByte, 256> kCodeBytes = [] {
       kind = CodeByte::kHash;
     } else if (b >= 0x80) {
       kind = CodeByte::kNonAscii;
-    } else if (std::string_view("{}()[];,:~").find(static_cast<char>(b)) != std::string_view::npos) {
+    } else if (b == '(') {
+      kind = CodeByte::kOpenParenthesis;
+    } else if (b == ')') {
+      kind = CodeByte::kCloseParenthesis;
+    } else if (b == '{') {
+      kind = CodeByte::kOpenBrace;
+    } else if (b == '}') {
+      kind = CodeByte::kCloseBrace;
+    } else if (std::string_view("[];,:~").find(static_cast<char>(b)) != std::string_view::npos) {
       kind = CodeByte::kLonePunctuator;
     } else if (std::string_view("<>=!+-*%&|^?").find(static_cast<char>(b)) != std::string_view::npos) {
       kind = CodeByte::kPunctuator;
@@ -447,6 +459,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
         do {
           const unsigned char byte = *p;
           const CodeByte kind = kCodeBytes[byte];
+          std::uint8_t contextAfter;  // of a lone punctuator
           switch (kind) {
             case CodeByte::kLineTerminator:
               // A line break and the indentation after it.
@@ -631,8 +644,31 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               p += text.size();
               continue;
             }
-            case CodeByte::kLonePunctuator: {
-              if (byte == '}' && !brackets.empty() && brackets.back() == OpenBracket::kSubstitution) [[unlikely]] {
+            // Punctuators that no byte after them can lengthen; each bracket has a case of its own,
+            // and all of them share the writing at lonePunctuator.
+            case CodeByte::kOpenParenthesis:
+              brackets.push_back((context & kOpensControl) != 0 ? OpenBracket::kControlParenthesis
+                                                                : OpenBracket::kParenthesis);
+              contextAfter = kRegexAllowed | kBraceIsExpression;
+              goto lonePunctuator;
+            case CodeByte::kCloseParenthesis:
+              contextAfter = 0;
+              if (!brackets.empty() && (brackets.back() == OpenBracket::kParenthesis ||
+                                        brackets.back() == OpenBracket::kControlParenthesis)) {
+                contextAfter = brackets.back() == OpenBracket::kControlParenthesis ? kRegexAllowed : 0;
+                brackets.pop_back();
+              }
+              goto lonePunctuator;
+            case CodeByte::kOpenBrace:
+              // After return or yield and a line break, the statement has ended: a block.
+              brackets.push_back((context & kBraceIsExpression) != 0 &&
+                                         !(lineTerminatorSinceToken() && (context & kLineSensitive) != 0)
+                                     ? OpenBracket::kExpressionBrace
+                                     : OpenBracket::kBlockBrace);
+              contextAfter = kRegexAllowed;
+              goto lonePunctuator;
+            case CodeByte::kCloseBrace:
+              if (!brackets.empty() && brackets.back() == OpenBracket::kSubstitution) [[unlikely]] {
                 // The substitution ends; the template's text goes on.
                 markToken(p, TokenClass::kTemplate);
                 templateIsWhole = false;
@@ -643,54 +679,23 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 ++p;
                 goto leftCode;
               }
-              markToken(p, TokenClass::kPunctuator);
-              bool slashBeginsRegex = true;
-              bool braceIsExpression = true;
-              switch (byte) {
-                case '(':
-                  brackets.push_back((context & kOpensControl) != 0 ? OpenBracket::kControlParenthesis
-                                                                    : OpenBracket::kParenthesis);
-                  break;
-                case ')':
-                  slashBeginsRegex = false;
-                  if (!brackets.empty() && (brackets.back() == OpenBracket::kParenthesis ||
-                                            brackets.back() == OpenBracket::kControlParenthesis)) {
-                    slashBeginsRegex = brackets.back() == OpenBracket::kControlParenthesis;
-                    brackets.pop_back();
-                  }
-                  braceIsExpression = false;
-                  break;
-                case '{':
-                  // After return or yield and a line break, the statement has ended: a block.
-                  brackets.push_back((context & kBraceIsExpression) != 0 &&
-                                             !(lineTerminatorSinceToken() && (context & kLineSensitive) != 0)
-                                         ? OpenBracket::kExpressionBrace
-                                         : OpenBracket::kBlockBrace);
-                  braceIsExpression = false;
-                  break;
-                case '}':
-                  if (!brackets.empty() && (brackets.back() == OpenBracket::kBlockBrace ||
-                                            brackets.back() == OpenBracket::kExpressionBrace)) {
-                    slashBeginsRegex = brackets.back() == OpenBracket::kBlockBrace;
-                    brackets.pop_back();
-                  }
-                  braceIsExpression = false;
-                  break;
-                case ']':
-                  slashBeginsRegex = false;
-                  break;
-                case ';':
-                case ':':
-                  braceIsExpression = false;
-                  break;
-                default:  // [ , ~
-                  break;
+              contextAfter = kRegexAllowed;
+              if (!brackets.empty() && (brackets.back() == OpenBracket::kBlockBrace ||
+                                        brackets.back() == OpenBracket::kExpressionBrace)) {
+                contextAfter = brackets.back() == OpenBracket::kBlockBrace ? kRegexAllowed : 0;
+                brackets.pop_back();
               }
+              goto lonePunctuator;
+            case CodeByte::kLonePunctuator:  // [ ] ; , : ~
+              contextAfter = byte == ']'                 ? 0
+                             : byte == ';' || byte == ':' ? kRegexAllowed
+                                                          : kRegexAllowed | kBraceIsExpression;
+            lonePunctuator:
+              markToken(p, TokenClass::kPunctuator);
               writer.writeLonePunctuator(static_cast<char>(byte));
-              afterToken(slashBeginsRegex, braceIsExpression && slashBeginsRegex ? kBraceIsExpression : 0);
+              context = contextAfter;
               ++p;
               continue;
-            }
             case CodeByte::kDot:
               if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
               if (end - p >= 2 && digitChars[p[1]]) goto number;

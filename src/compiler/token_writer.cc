@@ -42,11 +42,6 @@ bool numberTakesSign(std::string_view number) {
 
 void ModernTokenWriter::beginAfterLineBreak(TokenClass next, std::string_view head) {
   pendingSeparator = pendingLineTerminator = false;
-  // Most line breaks follow ; { , and the like, which neither end a statement nor join anything.
-  if (last == TokenClass::kPunctuator && joinsNext == 0 && lastPunctuatorSize == 1 && lastPunctuator[0] != ')' &&
-      lastPunctuator[0] != ']' && lastPunctuator[0] != '}') {
-    return;
-  }
   const unsigned char first = head.empty() ? 0 : static_cast<unsigned char>(head.front());
   if (last != TokenClass::kNothing && last != TokenClass::kTemplateOpen) {
     // After a punctuator only ) ] } and postfix ++ -- may end a statement.

@@ -54,7 +54,12 @@ struct ModernTokenWriter {
   // White space or a comment since the last token; lineTerminator when it held a line break.
   void separate(bool lineTerminator) {
     pendingSeparator = true;
-    pendingLineTerminator |= lineTerminator;
+    // Most line breaks follow ; { , and the like, which neither end a statement nor join
+    // anything: such a break is kept as any other separator, and the next token pays nothing.
+    if (lineTerminator && !(last == TokenClass::kPunctuator && joinsNext == 0 && lastPunctuatorSize == 1 &&
+                            lastPunctuator[0] != ')' && lastPunctuator[0] != ']' && lastPunctuator[0] != '}')) {
+      pendingLineTerminator = true;
+    }
   }
   bool lineTerminatorPending() const { return pendingLineTerminator; }
 

@@ -699,6 +699,14 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
             case CodeByte::kDot:
               if (end - p < 4 && !last) return static_cast<std::size_t>(p - begin);
               if (end - p >= 2 && digitChars[p[1]]) goto number;
+              if (end - p >= 2 && p[1] != '.') {
+                // A property access, the commonest punctuator: a word after it is a property name.
+                markToken(p, TokenClass::kPunctuator);
+                writer.write(TokenClass::kPunctuator, bytesOf(p, p + 1));
+                context = kRegexAllowed | kAfterDot | kBraceIsExpression;
+                ++p;
+                continue;
+              }
               [[fallthrough]];
             case CodeByte::kPunctuator: {
               if (end - p < 4 && !last) [[unlikely]] return static_cast<std::size_t>(p - begin);

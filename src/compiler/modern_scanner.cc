@@ -217,8 +217,8 @@ const unsigned char* numberEnd(const unsigned char* p, const unsigned char* end,
 }
 
 // What a word means to the scanner's few decisions; only words written without escapes count.
-// The bits from kOpensControl up are kept as they are in ModernScanner::context.
-constexpr unsigned kRegexAfter = 1;  // a slash after it begins a regular expression
+// The bits are those of ModernScanner::context, so that they are the context after the word.
+constexpr unsigned kRegexAfter = ModernScanner::kRegexAllowed;  // a slash after it begins a regular expression
 constexpr unsigned kOpensControl = ModernScanner::kOpensControl;
 constexpr unsigned kBraceIsExpression = ModernScanner::kBraceIsExpression;
 constexpr unsigned kLineSensitive = ModernScanner::kLineSensitive;
@@ -524,8 +524,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
               // for await ( opens a loop head like for (.
               const bool awaitAfterFor = (context & kAfterFor) != 0 && traits != 0 && raw == "await";
-              afterToken((traits & kRegexAfter) != 0,
-                         static_cast<std::uint8_t>((traits & kWordContext) | (awaitAfterFor ? kOpensControl : 0)));
+              context = static_cast<std::uint8_t>(traits | (awaitAfterFor ? kOpensControl : 0));
               p = wordEnd;
               continue;
             }

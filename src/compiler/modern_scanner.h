@@ -78,7 +78,6 @@ struct ModernScanner {
   static constexpr std::uint8_t kBraceIsExpression = 4;   // a { now would open an object literal
   static constexpr std::uint8_t kLineSensitive = 8;       // return, yield and the like: a line break may end it
   static constexpr std::uint8_t kAfterFor = 16;
-  static constexpr std::uint8_t kWordContext = kOpensControl | kBraceIsExpression | kLineSensitive | kAfterFor;
   static constexpr std::uint8_t kRegexAllowed = 32;         // a slash now begins a regular expression
   // A line break since the last token; also at the start of a file: --> there is a comment.
   static constexpr std::uint8_t kLineTerminatorSince = 64;

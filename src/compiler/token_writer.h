@@ -149,7 +149,7 @@ struct ModernTokenWriter {
   void beginAfterLineBreak(TokenClass next, std::string_view head);
   bool punctuatorsWouldFuse(TokenClass next, std::string_view head) const;
   // Where the source separated two tokens, whether they would read differently side by side.
-  bool spaceNeededAfterSeparator(TokenClass next, std::string_view head, unsigned char first) const {
+  [[gnu::always_inline]] bool spaceNeededAfterSeparator(TokenClass next, std::string_view head, unsigned char first) const {
     const std::uint8_t joins = joinsNext & kJoinsAfter[first];
     if (joins == 0) return false;
     if ((joins & (kJoinsWord | kJoinsBang | kJoinsBrace)) != 0) return true;

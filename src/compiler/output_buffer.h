@@ -42,23 +42,26 @@ class OutputBuffer {
     }
     char* to = data_.get() + used_;
     const char* from = bytes.data();
-    // Most tokens are short: copy them with two overlapping moves instead of a library call.
-    if (n >= 8 && n <= 16) {
-      std::uint64_t head, tail;
-      std::memcpy(&head, from, 8);
-      std::memcpy(&tail, from + n - 8, 8);
-      std::memcpy(to, &head, 8);
-      std::memcpy(to + n - 8, &tail, 8);
-    } else if (n >= 4 && n < 8) {
+    // Most tokens are short: copy them with a few overlapping moves instead of a library call.
+    if (n < 4) {
+      // Punctuators and short names: first, middle and last byte cover all of 1 to 3.
+      if (n != 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+      }
+    } else if (n < 8) {
       std::uint32_t head, tail;
       std::memcpy(&head, from, 4);
       std::memcpy(&tail, from + n - 4, 4);
       std::memcpy(to, &head, 4);
       std::memcpy(to + n - 4, &tail, 4);
-    } else if (n == 1) {
-      to[0] = from[0];  // most punctuators
-    } else if (n < 4) {
-      for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+    } else if (n <= 16) {
+      std::uint64_t head, tail;
+      std::memcpy(&head, from, 8);
+      std::memcpy(&tail, from + n - 8, 8);
+      std::memcpy(to, &head, 8);
+      std::memcpy(to + n - 8, &tail, 8);
     } else {
       std::memcpy(to, from, n);
     }

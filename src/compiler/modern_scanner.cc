@@ -906,14 +906,29 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
 
       case ModernMode::kBlockComment: {
         // Only its end matters, and whether it holds a line break; once one is seen, only the end.
-        for (;;) {
-          const unsigned char* stop = lineTerminatorSinceToken()
-                                          ? static_cast<const unsigned char*>(std::memchr(p, '*', static_cast<std::size_t>(end - p)))
-                                          : findAnyOf(p, end, '*', '\n', '\r', 0xE2);
-          if (stop == nullptr) {
-            p = end;
-            break;
+        if (lineTerminatorSinceToken()) {
+          // Its end is found by the slash, which is rarer than the star (one a line in doc
+          // comments). A slash first in these bytes ends nothing: the star before it is the
+          // opening one, or was seen already.
+          const unsigned char* const from = p;
+          for (;;) {
+            const auto* slash = static_cast<const unsigned char*>(std::memchr(p, '/', static_cast<std::size_t>(end - p)));
+            if (slash == nullptr) {
+              // A star last in the bytes may end the comment with the next ones.
+              if (!last && end[-1] == '*') return static_cast<std::size_t>(end - 1 - begin);
+              p = end;
+              break;
+            }
+            p = slash + 1;
+            if (slash > from && slash[-1] == '*') {
+              mode = ModernMode::kCode;
+              break;
+            }
           }
+          continue;
+        }
+        for (;;) {
+          const unsigned char* stop = findAnyOf(p, end, '*', '\n', '\r', 0xE2);
           p = stop;
           if (p == end) break;
           if (*p == '*') {
@@ -932,9 +947,9 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
             writer.separate(true);
             noteLineTerminator(true);
             p += lineTerminator;
-          } else {
-            ++p;
+            break;  // only the end matters now
           }
+          ++p;
         }
         continue;
       }

@@ -41,8 +41,8 @@ bool numberTakesSign(std::string_view number) {
 }
 
 void ModernTokenWriter::beginAfterLineBreak(TokenClass next, std::string_view head) {
-  pendingSeparator = pendingLineTerminator = false;
   const unsigned char first = head.empty() ? 0 : static_cast<unsigned char>(head.front());
+  pendingSeparator = pendingLineTerminator = false;
   if (last != TokenClass::kNothing && last != TokenClass::kTemplateOpen) {
     // After a punctuator only ) ] } and postfix ++ -- may end a statement.
     const char lastChar = lastPunctuatorSize > 0 ? lastPunctuator[lastPunctuatorSize - 1] : 0;

@@ -56,6 +56,7 @@ struct ModernTokenWriter {
     pendingSeparator = true;
     // Most line breaks follow ; { , and the like, which neither end a statement nor join
     // anything: such a break is kept as any other separator, and the next token pays nothing.
+    // (Nothing is written between here and the next token, so the last token stays the same.)
     if (lineTerminator && !(last == TokenClass::kPunctuator && joinsNext == 0 && lastPunctuatorSize == 1 &&
                             lastPunctuator[0] != ')' && lastPunctuator[0] != ']' && lastPunctuator[0] != '}')) {
       pendingLineTerminator = true;

@@ -30,6 +30,9 @@ struct KeywordTable {
   // Adds an owned copy of the name; the second member is false when the name was there.
   std::pair<Names::iterator, bool> emplace(std::string_view name) {
     if (listed.contains(name)) return {names.end(), false};
+    // Looked up first: emplace would build (and free) a node for a name already there, the
+    // common case for names read from strings.
+    if (const auto found = names.find(name); found != names.end()) return {found, false};
     return names.emplace(name);
   }
   std::pair<Names::iterator, bool> insert(std::string_view name) { return emplace(name); }

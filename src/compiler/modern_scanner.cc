@@ -468,6 +468,12 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               noteLineTerminator(true);
               continue;
             case CodeByte::kWhitespace: {
+              // Reading only, no separator is owed: a blank is passed alone, and a line break
+              // after it is noted by its own case.
+              if constexpr (!kWrites) {
+                ++p;
+                continue;
+              }
               // Mostly a single space; a longer run may still hold a line break.
               const unsigned char* run = ++p;
               if (p < end && whitespaceChars[*p]) [[unlikely]] {

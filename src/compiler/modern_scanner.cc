@@ -338,6 +338,13 @@ void ModernScanner::collectLiteral(std::string_view bytes) {
   literalText.append(bytes);
 }
 
+// A literal read in one run, the common case, is handed on from where it is, and the sink alone
+// judges it; one held in parts was judged as it was held.
+void ModernScanner::endLiteral(std::string_view run) {
+  if (!literalText.empty()) collectLiteral(run);
+  if (literalMayName) strings.onString(strings.context, literalText.empty() ? run : literalText);
+}
+
 // An identifier written without escapes, named by the genericizer: the common case, kept inline.
 // A null view when no name was left.
 [[gnu::always_inline]] inline std::string_view ModernScanner::genericNameOf(std::string_view raw,
@@ -760,11 +767,16 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
         const auto q = static_cast<unsigned char>(quote);
         const unsigned char* stop = findAnyOf(p, end, q, '\\', '\n', '\r');
         out.append(bytesOf(p, stop));
-        if (strings.onString != nullptr) collectLiteral(bytesOf(p, stop));
+        // A run that ends the literal is handed on from where it is; only one that does not is held.
+        const std::string_view run = bytesOf(p, stop);
         if (stop != p) stringEndsInCrContinuation = false;
         p = stop;
-        if (p == end) continue;
+        if (p == end) {
+          holdLiteral(run);
+          continue;
+        }
         if (*p == '\\') {
+          holdLiteral(run);
           // An escape, or a line continuation (\ CR LF included).
           if (end - p < 3 && !last) return static_cast<std::size_t>(p - begin);
           std::size_t size = end - p >= 2 ? 2 : 1;
@@ -777,7 +789,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
           continue;
         }
         mode = ModernMode::kCode;
-        if (strings.onString != nullptr && literalMayName) strings.onString(strings.context, literalText);
+        if (strings.onString != nullptr) endLiteral(run);
         if (*p == q) {
           out.put(quote);
           ++p;
@@ -794,18 +806,22 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
       case ModernMode::kTemplate: {
         const unsigned char* stop = findAnyOf(p, end, '`', '\\', '$', '$');
         out.append(bytesOf(p, stop));
-        if (strings.onString != nullptr) collectLiteral(bytesOf(p, stop));
+        const std::string_view run = bytesOf(p, stop);
         p = stop;
-        if (p == end) continue;
-        if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
-        if (*p == '`') {
+        // The closing backquote needs no byte after it.
+        if (p != end && *p == '`') {
           out.put('`');
           ++p;
           mode = ModernMode::kCode;
-          if (templateIsWhole && strings.onString != nullptr && literalMayName) strings.onString(strings.context, literalText);
+          if (templateIsWhole && strings.onString != nullptr) endLiteral(run);
           writer.end(TokenClass::kTemplate);
           afterToken(false);
-        } else if (*p == '\\') {
+          continue;
+        }
+        holdLiteral(run);
+        if (p == end) continue;
+        if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
+        if (*p == '\\') {
           const std::size_t size = end - p >= 2 ? 2 : 1;
           out.append(size == 1 ? std::string_view("\\\\") : bytesOf(p, p + size));
           if (strings.onString != nullptr) collectLiteral(bytesOf(p, p + size));

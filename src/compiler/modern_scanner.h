@@ -106,6 +106,12 @@ struct ModernScanner {
   std::string_view textFor(std::string_view raw, bool escaped, const TextMap::Entry*& entry);
   bool closeSubstitutions();
   void collectLiteral(std::string_view bytes);
+  // Keeps a run of a literal that goes on past it.
+  void holdLiteral(std::string_view run) {
+    if (strings.onString != nullptr) collectLiteral(run);
+  }
+  // Hands on the literal of which `run` is the last part.
+  void endLiteral(std::string_view run);
   void endUnterminatedString();
 };
 

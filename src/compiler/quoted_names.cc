@@ -81,23 +81,39 @@ void decodeStringContent(std::string_view raw, std::string& decoded) {
   }
 }
 
+namespace {
+
+// Bytes that an identifier may hold after its first: $, _, ASCII letters and digits, and any byte
+// from 0x80.
+constexpr CharacterClass kIdentifierPartBytes = [] {
+  CharacterClass bytes = kAsciiIdentifierChars;
+  for (int b = 0x80; b < 256; ++b) bytes[b] = true;
+  return bytes;
+}();
+
+// How many bytes at the start of the text are identifier bytes.
+std::size_t identifierBytesAtStart(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && kIdentifierPartBytes[static_cast<unsigned char>(text[i])]) ++i;
+  return i;
+}
+
+}  // namespace
+
 bool couldBeIdentifier(std::string_view text) {
   if (text.empty() || (text[0] >= '0' && text[0] <= '9')) return false;
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* const end = p + text.size();
-  // ASCII identifier characters, the commonest, are passed 16 at a time.
-  for (p = skipIdentifierChars(p, end); p < end; p = skipIdentifierChars(p + 1, end)) {
-    if (*p < 0x80) return false;
-  }
-  return true;
+  return identifierBytesAtStart(text) == text.size();
 }
 
 void QuotedNameCollector::collect(void* context, std::string_view rawContent) {
   auto& collector = *static_cast<QuotedNameCollector*>(context);
+  if (rawContent.empty() || (rawContent[0] >= '0' && rawContent[0] <= '9')) return;  // so is the value
   std::string_view text = rawContent;
-  // A backslash is no identifier character: raw text that could be one has no escape to decode.
-  if (!couldBeIdentifier(text)) {
-    if (rawContent.find('\\') == std::string_view::npos) return;
+  const std::size_t plain = identifierBytesAtStart(rawContent);
+  if (plain != rawContent.size()) {
+    // A byte before any backslash is in the value as it is: only an escape there may still
+    // leave an identifier.
+    if (rawContent[plain] != '\\') return;
     decodeStringContent(rawContent, collector.decoded);
     text = collector.decoded;
     if (!couldBeIdentifier(text)) return;

@@ -191,6 +191,10 @@ const unsigned char* skipDigitsAndSeparators(const unsigned char* p, const unsig
 const unsigned char* numberEnd(const unsigned char* p, const unsigned char* end, bool last) {
   const unsigned char* q = p;
   if (end - q < 3 && !last) return nullptr;
+  // Plain decimal digits, the commonest number, end at a byte that cannot go on with them.
+  while (q < end && digitChars[*q]) ++q;
+  if (q < end && q > p && !kAsciiIdentifierChars[*q] && *q != '.') return q;
+  q = p;
   if (*q == '0' && q + 1 < end && ((q[1] | 0x20) == 'x' || (q[1] | 0x20) == 'o' || (q[1] | 0x20) == 'b')) {
     q = skipIdentifierChars(q + 2, end);
     return q == end && !last ? nullptr : q;

@@ -309,6 +309,15 @@ unsigned wordTraitsOfCandidate(std::string_view w) {
   }
 }
 
+// The context after [ ] ; , : ~, by byte: after ] a slash divides; after ; and : a brace opens a
+// block.
+constexpr std::array<std::uint8_t, 256> kContextAfterLonePunctuator = [] {
+  std::array<std::uint8_t, 256> context{};
+  for (char b : std::string_view("[,~")) context[static_cast<unsigned char>(b)] = kRegexAfter | kBraceIsExpression;
+  for (char b : std::string_view(";:")) context[static_cast<unsigned char>(b)] = kRegexAfter;
+  return context;
+}();
+
 // Byte tables of the copying modes: what ends a run of plain bytes.
 constexpr CharacterClass kRegexStops = detail::makeClass("/\\[\n\r\xE2");
 constexpr CharacterClass kRegexClassStops = detail::makeClass("]\\\n\r\xE2");
@@ -703,9 +712,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               }
               goto lonePunctuator;
             case CodeByte::kLonePunctuator:  // [ ] ; , : ~
-              contextAfter = byte == ']'                 ? 0
-                             : byte == ';' || byte == ':' ? kRegexAllowed
-                                                          : kRegexAllowed | kBraceIsExpression;
+              contextAfter = kContextAfterLonePunctuator[byte];
             lonePunctuator:
               markToken(p, TokenClass::kPunctuator);
               writer.writeLonePunctuator(static_cast<char>(byte));

@@ -986,6 +986,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
         }
         continue;
       }
+      default:
+        __builtin_unreachable();  // mode holds no other value: no range check per step
     }
   }
   return static_cast<std::size_t>(p - begin);

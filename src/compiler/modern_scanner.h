@@ -86,7 +86,7 @@ struct ModernScanner {
   std::uint32_t fileIndex = 0;
   std::uint64_t fileOffset = 0;     // bytes of the current file consumed before `carry`
   std::vector<OpenBracket> brackets;
-  std::string literalText;          // what a string or template holds so far, for `strings`
+  std::string literalText;          // a string or template read so far, for `strings`, once it spans runs
   bool templateIsWhole = false;     // the template being read has no substitution so far
   bool literalMayName = true;       // what literalText holds may still name an identifier
   std::string carry;                // the unfinished end of the last bytes, scanned again with the next

@@ -9,6 +9,7 @@
 
 #include "cli/run.h"
 #include "platform/memory_platform.h"
+#include "support/stress_text.h"
 
 namespace qvmin {
 namespace {
@@ -67,22 +68,8 @@ TEST(ByteSkips, EveryWidthStopsWhereTheByteLoopStops) {
   }
 }
 
-// Text that puts every kind of run across block ends: a 1 MB identifier, long comments,
-// strings and templates, every byte value, and sizes a byte either side of 64-byte steps.
-std::string stressText() {
-  std::string text = "var " + std::string(1 << 20, 'q') + " = 1;\n";
-  for (int i = 0; i < 300; ++i) {
-    text += "/* " + std::string(static_cast<std::size_t>(i), '*') + " */ function f" + std::to_string(i) + "(a, b) {\n";
-    text += std::string(static_cast<std::size_t>(i % 70), ' ') + "return '" + std::string(static_cast<std::size_t>(i), 'z') +
-            "\\'' + `t${a}" + std::string(static_cast<std::size_t>(i % 65), '$') + "` + /r[/]x/g.source; // " +
-            std::string(static_cast<std::size_t>(i), '-') + "\n}\n";
-  }
-  for (int value = 0; value < 256; ++value) text += static_cast<char>(value);
-  return text;
-}
-
 TEST(ByteSkips, EveryWidthWritesTheSameBytes) {
-  const std::string text = stressText();
+  const std::string text = testing::runsOfEveryLength();
   for (const char* syntax : {"classic", "modern"}) {
     std::vector<std::string> outputs;
     for (ScanWidth width : availableWidths()) {

@@ -7,28 +7,13 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "support/stress_text.h"
 
 namespace qvmin::e2e {
 namespace {
 
-// Every kind of run across 16-, 32- and 64-byte steps: a 1 MB identifier, long comments,
-// strings, templates, regular expressions and indentation, most of a million short tokens (many
-// batches of them for the map's thread), and every byte value.
-std::string runsOfEveryLength() {
-  std::string text = "var " + std::string(1 << 20, 'q') + " = 1;\n";
-  for (int i = 0; i < 200; ++i) {
-    const auto n = static_cast<std::size_t>(i);
-    text += "/* " + std::string(n, '*') + "\r\n */ function f" + std::to_string(i) + "(a, b) {\n" + std::string(n % 70, ' ') +
-            "return '" + std::string(n, 'z') + "\\'' + \"" + std::string(n % 40, 'y') + "\" + `t${a}" + std::string(n % 65, '$') +
-            "` + /r[/]" + std::string(n % 33, 'x') + "/g.source; // " + std::string(n, '-') + "\n}\n";
-  }
-  for (int i = 0; i < 200000; ++i) text += "v" + std::to_string(i % 977) + (i % 13 == 0 ? "=w;\n" : "=w;");
-  for (int value = 0; value < 256; ++value) text += static_cast<char>(value);
-  return text;
-}
-
 TEST(ScanWidths, TheByteLoopWritesWhatTheWidePathsWrite) {
-  const std::string text = runsOfEveryLength();
+  const std::string text = testing::runsOfEveryLength();
   for (const char* syntax : {"classic", "modern"}) {
     std::vector<std::string> results;
     for (bool plain : {false, true}) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "compiler/byte_skips.h"
 #include "compiler/code_points.h"
@@ -34,45 +35,25 @@ enum class CodeByte : std::uint8_t {
 };
 
 constexpr std::array<CodeByte, 256> kCodeBytes = [] {
+  // The ASCII bytes that begin something of their own; any other begins nothing.
+  constexpr std::pair<std::string_view, CodeByte> kBytesOfKind[] = {
+      {" \t\v\f", CodeByte::kWhitespace},    {"\n\r", CodeByte::kLineTerminator},
+      {"'\"", CodeByte::kQuote},               {"`", CodeByte::kBackquote},
+      {"/", CodeByte::kSlash},                 {".", CodeByte::kDot},
+      {"\\", CodeByte::kBackslash},            {"#", CodeByte::kHash},
+      {"(", CodeByte::kOpenParenthesis},       {")", CodeByte::kCloseParenthesis},
+      {"{", CodeByte::kOpenBrace},             {"}", CodeByte::kCloseBrace},
+      {"[];,:~", CodeByte::kLonePunctuator},   {"<>=!+-*%&|^?", CodeByte::kPunctuator},
+  };
   std::array<CodeByte, 256> kinds{};
   for (int b = 0; b < 256; ++b) {
-    CodeByte kind = CodeByte::kOther;
-    if (identifierStartChars[b]) {
-      kind = CodeByte::kIdentifierStart;
-    } else if (digitChars[b]) {
-      kind = CodeByte::kDigit;
-    } else if (b == ' ' || b == '\t' || b == '\v' || b == '\f') {
-      kind = CodeByte::kWhitespace;
-    } else if (b == '\n' || b == '\r') {
-      kind = CodeByte::kLineTerminator;
-    } else if (b == '\'' || b == '"') {
-      kind = CodeByte::kQuote;
-    } else if (b == '`') {
-      kind = CodeByte::kBackquote;
-    } else if (b == '/') {
-      kind = CodeByte::kSlash;
-    } else if (b == '.') {
-      kind = CodeByte::kDot;
-    } else if (b == '\\') {
-      kind = CodeByte::kBackslash;
-    } else if (b == '#') {
-      kind = CodeByte::kHash;
-    } else if (b >= 0x80) {
-      kind = CodeByte::kNonAscii;
-    } else if (b == '(') {
-      kind = CodeByte::kOpenParenthesis;
-    } else if (b == ')') {
-      kind = CodeByte::kCloseParenthesis;
-    } else if (b == '{') {
-      kind = CodeByte::kOpenBrace;
-    } else if (b == '}') {
-      kind = CodeByte::kCloseBrace;
-    } else if (std::string_view("[];,:~").find(static_cast<char>(b)) != std::string_view::npos) {
-      kind = CodeByte::kLonePunctuator;
-    } else if (std::string_view("<>=!+-*%&|^?").find(static_cast<char>(b)) != std::string_view::npos) {
-      kind = CodeByte::kPunctuator;
-    }
-    kinds[b] = kind;
+    kinds[b] = identifierStartChars[b] ? CodeByte::kIdentifierStart
+               : digitChars[b]         ? CodeByte::kDigit
+               : b >= 0x80             ? CodeByte::kNonAscii
+                                       : CodeByte::kOther;
+  }
+  for (const auto& [bytes, kind] : kBytesOfKind) {
+    for (const char c : bytes) kinds[static_cast<unsigned char>(c)] = kind;
   }
   return kinds;
 }();

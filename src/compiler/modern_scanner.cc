@@ -1,5 +1,6 @@
 #include "compiler/modern_scanner.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <type_traits>
@@ -663,6 +664,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                                         brackets.back() == OpenBracket::kControlParenthesis)) {
                 contextAfter = brackets.back() == OpenBracket::kControlParenthesis ? kRegexAllowed : 0;
                 brackets.pop_back();
+              } else if (brackets.empty()) [[unlikely]] {
+                closedBeforeStart(OpenBracket::kParenthesis);
               }
               goto lonePunctuator;
             case CodeByte::kOpenBrace:
@@ -690,6 +693,8 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                                         brackets.back() == OpenBracket::kExpressionBrace)) {
                 contextAfter = brackets.back() == OpenBracket::kBlockBrace ? kRegexAllowed : 0;
                 brackets.pop_back();
+              } else if (brackets.empty()) [[unlikely]] {
+                closedBeforeStart(OpenBracket::kBlockBrace);
               }
               goto lonePunctuator;
             case CodeByte::kLonePunctuator:  // [ ] ; , : ~
@@ -1082,6 +1087,67 @@ bool ModernScanner::closeSubstitutions() {
         (open == OpenBracket::kControlParenthesis || open == OpenBracket::kBlockBrace ? kRegexAllowed : 0));
   }
   return true;
+}
+
+void ModernScanner::startInside(std::uint32_t file, std::uint64_t offset, std::uint8_t guessedContext) {
+  guessedStart = std::make_unique<GuessedStart>();
+  guessedStart->fileIndex = file;
+  guessedStart->fileOffset = offset;
+  guessedStart->context = guessedContext;
+  mode = ModernMode::kCode;
+  context = guessedContext;
+  firstFile = file == 0;
+  fileIndex = file;
+  fileOffset = offset;
+}
+
+void ModernScanner::closedBeforeStart(OpenBracket taken) {
+  // With no bracket open, a closing one changes nothing but the context, as if it closed a
+  // bracket of the kind that gives that context.
+  if (!guessedStart) return;
+  if (guessedStart->closedBefore.size() == kMostClosedBefore) {
+    guessedStart->tooManyClosed = true;
+    return;
+  }
+  guessedStart->closedBefore.push_back(taken);
+}
+
+bool ModernScanner::leadsInto(const ModernScanner& later) const {
+  const GuessedStart* start = later.guessedStart.get();
+  if (start == nullptr || start->tooManyClosed) return false;
+  if (mode != ModernMode::kCode || !carry.empty() || context != start->context || fileIndex != start->fileIndex ||
+      fileOffset != start->fileOffset) {
+    return false;
+  }
+  // At the end of a file a substitution still open is closed with what it holds, which the
+  // later scan could not know of.
+  for (const OpenBracket open : brackets) {
+    if (open == OpenBracket::kSubstitution) return false;
+  }
+  // Each bracket the later scan closed without knowing it is the next one down from the top,
+  // and must be of the kind it took; once none is left, this scan would have found none either.
+  const std::size_t depth = brackets.size();
+  for (std::size_t k = 0; k < start->closedBefore.size() && k < depth; ++k) {
+    if (brackets[depth - 1 - k] != start->closedBefore[k]) return false;
+  }
+  return true;
+}
+
+void ModernScanner::takeOver(ModernScanner& later) {
+  const std::size_t closed = std::min(brackets.size(), later.guessedStart->closedBefore.size());
+  brackets.resize(brackets.size() - closed);
+  brackets.insert(brackets.end(), later.brackets.begin(), later.brackets.end());
+  mode = later.mode;
+  quote = later.quote;
+  stringEndsInCrContinuation = later.stringEndsInCrContinuation;
+  context = later.context;
+  firstFile = later.firstFile;
+  fileIndex = later.fileIndex;
+  fileOffset = later.fileOffset;
+  literalText.swap(later.literalText);
+  templateIsWhole = later.templateIsWhole;
+  literalMayName = later.literalMayName;
+  carry.swap(later.carry);
 }
 
 void ModernScanner::crossFileBoundary() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,16 @@ struct ModernScanner {
   // The identifier that got no name, when scanning stopped.
   std::string_view stoppedAt() const { return stoppedIdentifier; }
 
+  // A scan may start at a guessed point inside a file (to read the rest of it on another thread):
+  // in code, with the given context and no bracket open. The brackets it then closes that were
+  // opened before that point are noted, as what it took them to be.
+  void startInside(std::uint32_t file, std::uint64_t offset, std::uint8_t guessedContext);
+  // This scanner, having read up to the point where `later` started, is in the state `later`
+  // guessed there: reading on would have done what `later` did.
+  bool leadsInto(const ModernScanner& later) const;
+  // Goes on from where `later` stopped, its state now this scanner's; leadsInto(later) held.
+  void takeOver(ModernScanner& later);
+
   // Told of every token as it is written: what it is and where it began (the file, counted
   // from 0, and the byte offset in it).
   TokenObserver observer;
@@ -92,6 +103,17 @@ struct ModernScanner {
   std::string carry;                // the unfinished end of the last bytes, scanned again with the next
   std::string decoded;              // an identifier's text with its escapes decoded
   std::string stoppedIdentifier;
+  // Of a scan started inside a file: where, and the brackets closed that opened before it. Past
+  // kMostClosedBefore of them the scan cannot be taken over.
+  static constexpr std::size_t kMostClosedBefore = 4096;
+  struct GuessedStart {
+    std::uint32_t fileIndex = 0;
+    std::uint64_t fileOffset = 0;
+    std::uint8_t context = 0;
+    std::vector<OpenBracket> closedBefore;
+    bool tooManyClosed = false;
+  };
+  std::unique_ptr<GuessedStart> guessedStart;
 
  private:
   // Scans [begin, end); returns how much was consumed. Unless `last`, a token that may go on
@@ -105,6 +127,8 @@ struct ModernScanner {
   std::string_view genericNameOf(std::string_view raw, const TextMap::Entry*& entry);
   std::string_view textFor(std::string_view raw, bool escaped, const TextMap::Entry*& entry);
   bool closeSubstitutions();
+  // A closing bracket met no open one: it may close one opened before a guessed start.
+  void closedBeforeStart(OpenBracket taken);
   void collectLiteral(std::string_view bytes);
   // Keeps a run of a literal that goes on past it.
   void holdLiteral(std::string_view run) {

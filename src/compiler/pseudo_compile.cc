@@ -1,12 +1,15 @@
 #include "compiler/pseudo_compile.h"
 
+#include <algorithm>
 #include <memory>
+#include <thread>
 
 #include "compiler/genericizer.h"
 #include "compiler/kept_names.h"
 #include "compiler/modern_scanner.h"
 #include "compiler/output_buffer.h"
 #include "compiler/quoted_names.h"
+#include "compiler/quoted_names_split.h"
 #include "compiler/relative_path.h"
 #include "compiler/scanner.h"
 #include "compiler/source_map.h"
@@ -187,6 +190,12 @@ class Compilation {
                                     return true;
                                   }};
     if (options_.syntax == Syntax::kModern) {
+      // Where the processor runs threads side by side, large sources are read in pieces at once.
+      const unsigned threads = std::min(std::thread::hardware_concurrency(), 8u);
+      const std::vector<SplitPoint> points = planSplit(platform_, files_.sourceFiles, threads);
+      if (!points.empty() && collectQuotedNamesSplit(platform_, files_.sourceFiles, keywordTable_, points).done) {
+        return true;
+      }
       ModernScanner scanner(discard, keep);
       scanner.readsOnly = true;
       scanner.strings = collector.sink();

@@ -17,7 +17,7 @@ inline bool sameBytes(std::string_view a, std::string_view b) {
 
 SourceMapRecorder::SourceMapRecorder(const OutputBuffer& out, OutputBuffer& map, bool concurrently)
     : out_(out), builder_(map) {
-#if !defined(__EMSCRIPTEN__) && !defined(QVMIN_MAP_IN_STEP)
+#if !defined(__EMSCRIPTEN__) && !defined(QVMIN_ONE_THREAD)
   if (concurrently) {
     try {
       worker_ = std::thread([this] { work(); });

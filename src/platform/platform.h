@@ -39,6 +39,11 @@ struct Platform {
   void (*print)(std::string_view text);
   // The current working directory; empty when it cannot be found.
   std::string (*currentDirectory)();
+  // Reads up to size bytes at offset, leaving the file position alone. Negative on failure. Null
+  // where files are only read in order; so is sizeOf.
+  std::ptrdiff_t (*readAt)(int fd, void* buffer, std::size_t size, std::uint64_t offset) = nullptr;
+  // The size of an open file; negative on failure.
+  std::int64_t (*sizeOf)(int fd) = nullptr;
 };
 
 // The real operating system.

@@ -43,6 +43,20 @@ std::ptrdiff_t writeSome(int fd, const void* data, std::size_t size) {
   return n;
 }
 
+std::ptrdiff_t readAt(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
+  ssize_t n;
+  do {
+    n = ::pread(fd, buffer, size, static_cast<off_t>(offset));
+  } while (n < 0 && errno == EINTR);
+  return n;
+}
+
+std::int64_t sizeOf(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return -1;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
 int closeFd(int fd) { return ::close(fd); }
 
 std::uint64_t ticks() {
@@ -74,7 +88,8 @@ std::string currentDirectory() {
 
 const Platform& systemPlatform() {
   static const Platform real{openForReading, createForWriting, readSome, writeSome, closeFd,
-                             ticks,          statFile,         readLink,  print, currentDirectory};
+                             ticks,          statFile,         readLink,  print, currentDirectory,
+                             readAt,         sizeOf};
   return real;
 }
 

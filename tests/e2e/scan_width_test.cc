@@ -1,6 +1,6 @@
-// The binary that skips runs of source text a byte at a time, and builds the source map in step
-// with the run, writes the same bytes as the one that skips them 16 and 32 at a time and builds
-// the map on a thread of its own, in both grammars.
+// The binary that skips runs of source text a byte at a time and runs on one thread writes the
+// same bytes as the one that skips them 16 and 32 at a time, builds the source map on a thread of
+// its own and reads the strings of large sources in pieces on several, in both grammars.
 #include <gtest/gtest.h>
 
 #include <string>

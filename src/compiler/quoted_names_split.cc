@@ -1,0 +1,191 @@
+#include "compiler/quoted_names_split.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <string_view>
+#include <system_error>
+#include <thread>
+
+#include "compiler/modern_scanner.h"
+#include "compiler/output_buffer.h"
+#include "compiler/quoted_names.h"
+#include "platform/file_handle.h"
+
+namespace qvmin {
+namespace {
+
+constexpr std::size_t kReadBlock = 256 * 1024;
+// How far past an even cut a semicolon is looked for.
+constexpr std::size_t kSearchWindow = 64 * 1024;
+
+// The first good start in `window`, which begins at `base` of its file: after a semicolon that
+// ends its line, else after any semicolon. Offset 0 when there is none.
+SplitPoint startIn(std::string_view window, std::size_t file, std::uint64_t base) {
+  std::size_t anySemicolon = std::string_view::npos;
+  for (std::size_t at = window.find(';'); at != std::string_view::npos; at = window.find(';', at + 1)) {
+    if (anySemicolon == std::string_view::npos) anySemicolon = at;
+    std::size_t next = at + 1;
+    while (next < window.size() && (window[next] == ' ' || window[next] == '\t' || window[next] == '\r')) ++next;
+    if (next < window.size() && window[next] == '\n') {
+      return SplitPoint{file, base + next + 1, ModernScanner::kRegexAllowed | ModernScanner::kLineTerminatorSince};
+    }
+  }
+  if (anySemicolon == std::string_view::npos) return SplitPoint{};
+  return SplitPoint{file, base + anySemicolon + 1, ModernScanner::kRegexAllowed};
+}
+
+// A piece of the sources: from one point up to the next (or to the end of the last file).
+struct Piece {
+  SplitPoint from;
+  const SplitPoint* to = nullptr;  // null for the last piece
+};
+
+// Feeds the piece to the scanner, ending the files that end inside it; false when a source could
+// not be opened or read, or `stop` was set.
+bool readPiece(const Platform& platform, const SourceFileList& sources, const Piece& piece, ModernScanner& scanner,
+               char* block, const std::atomic<bool>& stop) {
+  const std::size_t lastFile = piece.to != nullptr ? piece.to->file : sources.size() - 1;
+  for (std::size_t file = piece.from.file; file <= lastFile; ++file) {
+    const bool toEnd = piece.to == nullptr || file < piece.to->file;
+    std::uint64_t at = file == piece.from.file ? piece.from.offset : 0;
+    FileHandle source(platform, platform.openForReading(sources.entries[file].path.c_str()));
+    if (!source.isOpen()) return false;
+    for (;;) {
+      if (stop.load(std::memory_order_relaxed)) return false;
+      std::size_t want = kReadBlock;
+      if (!toEnd) want = static_cast<std::size_t>(std::min<std::uint64_t>(want, piece.to->offset - at));
+      if (want == 0) break;
+      const std::ptrdiff_t got = platform.readAt(source.fd(), block, want, at);
+      if (got < 0 || (got == 0 && !toEnd)) return false;  // a file that shrank since the plan is read in order
+      if (got == 0) break;
+      scanner.scan(std::string_view(block, static_cast<std::size_t>(got)));
+      at += static_cast<std::uint64_t>(got);
+    }
+    if (!source.close()) return false;
+    if (toEnd) {
+      scanner.endOfFile();
+      scanner.crossFileBoundary();
+    }
+  }
+  return true;
+}
+
+// A reads-only scan with a table of the names it finds.
+struct PieceScan {
+  explicit PieceScan(const Platform& platform) : discard(platform, -1), scanner(discard, IdentifierRewriter{}) {
+    scanner.readsOnly = true;
+    scanner.strings = collector.sink();
+  }
+
+  KeywordTable found;
+  QuotedNameCollector collector{found};
+  OutputBuffer discard;
+  ModernScanner scanner;
+  bool read = false;
+};
+
+}  // namespace
+
+std::vector<SplitPoint> planSplit(const Platform& platform, const SourceFileList& sources, unsigned pieces) {
+#if defined(__EMSCRIPTEN__) || defined(QVMIN_ONE_THREAD)
+  (void)platform, (void)sources, (void)pieces;
+  return {};
+#else
+  if (platform.readAt == nullptr || platform.sizeOf == nullptr || pieces < 2) return {};
+  std::vector<std::uint64_t> sizes;
+  sizes.reserve(sources.size());
+  std::uint64_t total = 0;
+  for (const SourceFileEntry& entry : sources.entries) {
+    FileHandle source(platform, platform.openForReading(entry.path.c_str()));
+    const std::int64_t size = source.isOpen() ? platform.sizeOf(source.fd()) : -1;
+    if (size < 0 || !source.close()) return {};
+    sizes.push_back(static_cast<std::uint64_t>(size));
+    total += static_cast<std::uint64_t>(size);
+  }
+  pieces = static_cast<unsigned>(std::min<std::uint64_t>(pieces, total / kLeastPieceBytes));
+  std::vector<SplitPoint> points;
+  auto window = std::make_unique_for_overwrite<char[]>(kSearchWindow);
+  std::size_t file = 0;
+  std::uint64_t fileStart = 0;  // of `file`, in the sources taken as one text
+  for (unsigned k = 1; k < pieces; ++k) {
+    const std::uint64_t cut = total / pieces * k;
+    while (fileStart + sizes[file] <= cut) fileStart += sizes[file++];
+    std::uint64_t offset = cut - fileStart;
+    if (!points.empty() && points.back().file == file) offset = std::max(offset, points.back().offset);
+    FileHandle source(platform, platform.openForReading(sources.entries[file].path.c_str()));
+    if (!source.isOpen()) return {};
+    const std::ptrdiff_t got = platform.readAt(source.fd(), window.get(), kSearchWindow, offset);
+    if (got < 0 || !source.close()) return {};
+    const SplitPoint point = startIn(std::string_view(window.get(), static_cast<std::size_t>(got)), file, offset);
+    // Strictly inside the file, so that every file ends in exactly one piece.
+    if (point.offset > offset && point.offset < sizes[file]) points.push_back(point);
+  }
+  return points;
+#endif
+}
+
+SplitOutcome collectQuotedNamesSplit(const Platform& platform, const SourceFileList& sources, KeywordTable& kept,
+                                     const std::vector<SplitPoint>& points) {
+  SplitOutcome outcome;
+  if (sources.size() == 0) return outcome;
+  std::vector<Piece> pieces;
+  pieces.push_back(Piece{SplitPoint{}, points.empty() ? nullptr : &points[0]});
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    pieces.push_back(Piece{points[k], k + 1 < points.size() ? &points[k + 1] : nullptr});
+  }
+
+  std::atomic<bool> stop{false};
+  std::vector<std::unique_ptr<PieceScan>> scans;
+  std::vector<std::thread> threads;
+  // Every thread is stopped and joined on the way out, however it is left.
+  struct Joiner {
+    std::atomic<bool>& stop;
+    std::vector<std::thread>& threads;
+    ~Joiner() {
+      stop = true;
+      for (std::thread& thread : threads) {
+        if (thread.joinable()) thread.join();
+      }
+    }
+  } joiner{stop, threads};
+
+  for (std::size_t k = 1; k < pieces.size(); ++k) {
+    scans.push_back(std::make_unique<PieceScan>(platform));
+    PieceScan& scan = *scans.back();
+    scan.scanner.startInside(static_cast<std::uint32_t>(pieces[k].from.file), pieces[k].from.offset,
+                             pieces[k].from.context);
+    try {
+      threads.emplace_back([&platform, &sources, &stop, &scan, piece = pieces[k]] {
+        auto block = std::make_unique_for_overwrite<char[]>(kReadBlock);
+        scan.read = readPiece(platform, sources, piece, scan.scanner, block.get(), stop);
+      });
+    } catch (const std::system_error&) {
+      threads.emplace_back();  // no thread to be had: the piece is read in order below
+    }
+  }
+
+  OutputBuffer discard(platform, -1);
+  QuotedNameCollector collector(kept);
+  ModernScanner scanner(discard, IdentifierRewriter{});
+  scanner.readsOnly = true;
+  scanner.strings = collector.sink();
+  auto block = std::make_unique_for_overwrite<char[]>(kReadBlock);
+  if (!readPiece(platform, sources, pieces[0], scanner, block.get(), stop)) return outcome;
+  for (std::size_t k = 1; k < pieces.size(); ++k) {
+    std::thread& thread = threads[k - 1];
+    if (thread.joinable()) thread.join();
+    PieceScan& scan = *scans[k - 1];
+    if (scan.read && scanner.leadsInto(scan.scanner)) {
+      for (const std::string& name : scan.found.names) kept.emplace(name);
+      scanner.takeOver(scan.scanner);
+      ++outcome.takenOver;
+    } else if (!readPiece(platform, sources, pieces[k], scanner, block.get(), stop)) {
+      return outcome;
+    }
+  }
+  outcome.done = true;
+  return outcome;
+}
+
+}  // namespace qvmin

@@ -35,6 +35,17 @@ SplitPoint startIn(std::string_view window, std::size_t file, std::uint64_t base
   return SplitPoint{file, base + anySemicolon + 1, ModernScanner::kRegexAllowed};
 }
 
+// Cuts between files, the one state a scan has there guessed as that after a file whose last
+// token was a semicolon or the brace of a block. No file need be opened to plan them.
+std::vector<SplitPoint> cutsBetweenFiles(std::size_t files, unsigned pieces) {
+  std::vector<SplitPoint> points;
+  for (unsigned k = 1; k < pieces; ++k) {
+    points.push_back(SplitPoint{files * k / pieces, 0,
+                                ModernScanner::kRegexAllowed | ModernScanner::kLineTerminatorSince});
+  }
+  return points;
+}
+
 // A piece of the sources: from one point up to the next (or to the end of the last file).
 struct Piece {
   SplitPoint from;
@@ -45,8 +56,9 @@ struct Piece {
 // not be opened or read, or `stop` was set.
 bool readPiece(const Platform& platform, const SourceFileList& sources, const Piece& piece, ModernScanner& scanner,
                char* block, const std::atomic<bool>& stop) {
-  const std::size_t lastFile = piece.to != nullptr ? piece.to->file : sources.size() - 1;
-  for (std::size_t file = piece.from.file; file <= lastFile; ++file) {
+  const std::size_t endFile =
+      piece.to == nullptr ? sources.size() : piece.to->file + (piece.to->offset > 0 ? 1 : 0);
+  for (std::size_t file = piece.from.file; file < endFile; ++file) {
     const bool toEnd = piece.to == nullptr || file < piece.to->file;
     std::uint64_t at = file == piece.from.file ? piece.from.offset : 0;
     FileHandle source(platform, platform.openForReading(sources.entries[file].path.c_str()));
@@ -93,6 +105,9 @@ std::vector<SplitPoint> planSplit(const Platform& platform, const SourceFileList
   return {};
 #else
   if (platform.readAt == nullptr || platform.sizeOf == nullptr || pieces < 2) return {};
+  // Many files are cut between files, where opening each to learn its size would cost as much
+  // as the thread saves.
+  if (sources.size() >= kLeastFilesCutBetween) return cutsBetweenFiles(sources.size(), pieces);
   std::vector<std::uint64_t> sizes;
   sizes.reserve(sources.size());
   std::uint64_t total = 0;

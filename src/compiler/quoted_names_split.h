@@ -16,8 +16,8 @@
 
 namespace qvmin {
 
-// Where a piece starts: a byte offset inside a source file, and the context the scan is
-// guessed to have there.
+// Where a piece starts: a byte offset in a source file (0: the file's start), and the context the
+// scan is guessed to have there.
 struct SplitPoint {
   std::size_t file = 0;
   std::uint64_t offset = 0;
@@ -27,10 +27,13 @@ struct SplitPoint {
 // Pieces are not cut smaller than this: a thread is not worth less.
 inline constexpr std::uint64_t kLeastPieceBytes = 512 * 1024;
 
-// Points that cut the sources into up to `pieces` pieces of about equal size, none smaller than
-// kLeastPieceBytes, each just after a semicolon near the even cut (one that ends its line if
-// there is one). Empty when the sources are too small, the platform cannot read at an offset, or
-// a source cannot be opened.
+// From this many files on, pieces are cut between files, with about as many files each.
+inline constexpr std::size_t kLeastFilesCutBetween = 64;
+
+// Points that cut the sources into up to `pieces` pieces. Fewer than kLeastFilesCutBetween files
+// are cut into pieces of about equal size, none smaller than kLeastPieceBytes, each just after a
+// semicolon near the even cut (one that ends its line if there is one). Empty when the sources
+// are too small, the platform cannot read at an offset, or a source cannot be opened.
 std::vector<SplitPoint> planSplit(const Platform& platform, const SourceFileList& sources, unsigned pieces);
 
 struct SplitOutcome {

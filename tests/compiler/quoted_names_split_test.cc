@@ -63,7 +63,7 @@ TEST_F(SplitPassTest, FindsWhatOneScanFindsWhereverItSplits) {
     setSources(texts);
     const std::set<std::string> expected = inOnePiece();
     for (std::size_t file = 0; file < texts.size(); ++file) {
-      for (std::size_t offset = 1; offset < texts[file].size(); ++offset) {
+      for (std::size_t offset = file > 0 ? 0 : 1; offset < texts[file].size(); ++offset) {
         constexpr std::uint8_t kAfterSemicolon = ModernScanner::kRegexAllowed;
         for (const std::uint8_t context : {kAfterSemicolon, std::uint8_t{kAfterSemicolon | ModernScanner::kLineTerminatorSince},
                                            std::uint8_t{0}}) {
@@ -107,6 +107,28 @@ TEST_F(SplitPassTest, PlansPiecesWhoseGuessesHold) {
   EXPECT_EQ(outcome.takenOver, points.size());
   EXPECT_EQ(namesOf(kept), expected);
   EXPECT_TRUE(planSplit(systemPlatform(), sources_, 1).empty());
+}
+
+// Many small files are cut between files, whatever their sizes; a file that ends in an object
+// literal leaves a context other than the guessed one, and the piece after it is read again.
+TEST_F(SplitPassTest, CutsManyFilesBetweenFiles) {
+  std::vector<std::string> texts;
+  for (std::size_t k = 0; k < 2 * kLeastFilesCutBetween; ++k) {
+    texts.push_back(k % 5 == 4 ? "x = {a: 'obj" + std::to_string(k) + "'}\n" : "f('n" + std::to_string(k) + "');\n");
+  }
+  setSources(texts);
+  const std::set<std::string> expected = inOnePiece();
+  for (unsigned pieces : {2u, 3u, 5u, 8u}) {
+    const std::vector<SplitPoint> points = planSplit(systemPlatform(), sources_, pieces);
+    ASSERT_EQ(points.size(), pieces - 1);
+    KeywordTable kept;
+    const SplitOutcome outcome = collectQuotedNamesSplit(systemPlatform(), sources_, kept, points);
+    EXPECT_TRUE(outcome.done);
+    EXPECT_EQ(namesOf(kept), expected);
+    std::size_t guessedRight = 0;
+    for (const SplitPoint& point : points) guessedRight += point.file % 5 != 0;
+    EXPECT_EQ(outcome.takenOver, guessedRight) << pieces;
+  }
 }
 
 }  // namespace

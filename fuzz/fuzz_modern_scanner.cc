@@ -3,7 +3,10 @@
 // - scanning the output again gives the same tokens: the same classes in the same order, and the
 //   same identifiers once the names are mapped back;
 // - nothing unterminated reaches across a file boundary: the output, read as one file, gives
-//   the tokens that the files gave.
+//   the tokens that the files gave;
+// - a reads-only scan started at a guessed point, when the scan up to that point says the guess
+//   held, finds the names in strings that a scan in order finds from there, and ends in the same
+//   state.
 // Deep nesting needs no recursion, so the sanitizers' stack limit and libFuzzer's memory limit
 // also hold for inputs made only of ${ or (.
 //
@@ -13,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -122,6 +126,50 @@ Scanned scanFiles(const std::vector<std::string_view>& files, std::size_t blockS
   return scanned;
 }
 
+// A scanner that only reads, collecting the names its strings hold.
+struct NameReader {
+  NameReader() : discard(memoryPlatform(), -1), scanner(discard, IdentifierRewriter{}) {
+    scanner.readsOnly = true;
+    scanner.strings = collector.sink();
+  }
+  // Reads files[file] from `from` to `to` (npos: to its end, which is then ended), in blocks.
+  void read(const std::vector<std::string_view>& files, std::size_t file, std::size_t from, std::size_t to,
+            std::size_t blockSize) {
+    const std::string_view text = files[file].substr(from, to == std::string_view::npos ? std::string_view::npos : to - from);
+    for (std::size_t at = 0; at < text.size(); at += blockSize) scanner.scan(text.substr(at, blockSize));
+    if (to != std::string_view::npos) return;
+    scanner.endOfFile();
+    scanner.crossFileBoundary();
+  }
+  std::set<std::string> names() const { return {found.names.begin(), found.names.end()}; }
+
+  KeywordTable found;
+  QuotedNameCollector collector{found};
+  OutputBuffer discard;
+  ModernScanner scanner;
+};
+
+// Reads the names from a guessed start at files[file][offset] beside a scan in order.
+void checkGuessedStart(const std::vector<std::string_view>& files, std::size_t file, std::size_t offset,
+                       std::uint8_t guess, std::size_t blockSize) {
+  NameReader whole, upTo, from;
+  for (std::size_t k = 0; k < files.size(); ++k) whole.read(files, k, 0, std::string_view::npos, blockSize);
+  for (std::size_t k = 0; k < file; ++k) upTo.read(files, k, 0, std::string_view::npos, blockSize);
+  upTo.read(files, file, 0, offset, blockSize);
+  from.scanner.startInside(static_cast<std::uint32_t>(file), offset, guess);
+  for (std::size_t k = file; k < files.size(); ++k) from.read(files, k, k == file ? offset : 0, std::string_view::npos, blockSize);
+  if (!upTo.scanner.leadsInto(from.scanner)) return;
+  std::set<std::string> names = upTo.names();
+  names.merge(from.names());
+  require(names == whole.names(), "a scan taken over from a guessed start found other names");
+  upTo.scanner.takeOver(from.scanner);
+  const ModernScanner& a = upTo.scanner;
+  const ModernScanner& b = whole.scanner;
+  require(a.brackets == b.brackets && a.context == b.context && a.mode == b.mode && a.fileIndex == b.fileIndex &&
+              a.fileOffset == b.fileOffset,
+          "a scan taken over from a guessed start ends in another state");
+}
+
 const KeywordTable& keptWords() {
   static const KeywordTable table = [] {
     KeywordTable t;
@@ -186,6 +234,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(classes(again.tokens) == classes(whole.tokens), "the output reads as other tokens",
           visible(whole.output) + "\n" + classes(whole.tokens) + "\n" + classes(again.tokens));
   require(naming.seen == identifiers, "the output's identifiers map back to other identifiers");
+
+  // A guessed start somewhere in the files, with one of the contexts a guess may hold.
+  std::size_t start = (header[5] | (std::size_t{header[6]} << 8)) % (body.size() + 1);
+  std::size_t file = 0;
+  while (file + 1 < files.size() && start > files[file].size()) start -= files[file++].size();
+  constexpr std::uint8_t kGuesses[] = {ModernScanner::kRegexAllowed | ModernScanner::kLineTerminatorSince,
+                                       ModernScanner::kRegexAllowed, 0,
+                                       ModernScanner::kRegexAllowed | ModernScanner::kBraceIsExpression};
+  checkGuessedStart(files, file, std::min(start, files[file].size()), kGuesses[header[6] >> 6], blockSize);
 
   return 0;
 }

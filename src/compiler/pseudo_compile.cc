@@ -10,6 +10,7 @@
 #include "compiler/output_buffer.h"
 #include "compiler/quoted_names.h"
 #include "compiler/quoted_names_split.h"
+#include "compiler/read_ahead.h"
 #include "compiler/relative_path.h"
 #include "compiler/scanner.h"
 #include "compiler/source_map.h"
@@ -210,9 +211,11 @@ class Compilation {
   // false after reporting a failure.
   template <typename AnyScanner>
   bool compileFiles(AnyScanner& scanner, OutputBuffer& out, char* block, SourceMapRecorder* recorder) {
+    // The real system's calls may come from two threads at once; a stand-in's need not.
+    ReadAhead reader(platform_, block, kSourceReadBlock, &platform_ == &systemPlatform());
     for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
       if (recorder != nullptr) recorder->beginFile();
-      if (!compileFile(entry, scanner, out, block, recorder)) return false;
+      if (!compileFile(entry, scanner, out, reader, recorder)) return false;
       scanner.crossFileBoundary();
     }
     return true;
@@ -220,16 +223,18 @@ class Compilation {
 
   // Scans one source file into the output; false after reporting a failure.
   template <typename AnyScanner>
-  bool compileFile(const SourceFileEntry& entry, AnyScanner& scanner, OutputBuffer& out, char* block,
+  bool compileFile(const SourceFileEntry& entry, AnyScanner& scanner, OutputBuffer& out, ReadAhead& reader,
                    SourceMapRecorder* recorder) {
     FileHandle source(platform_, platform_.openForReading(entry.path.c_str()));
     if (!source.isOpen()) {
       report(platform_, "Error opening currentSourceFile", entry.path);
       return false;
     }
+    reader.beginFile(source.fd());
     bool ok = true;
     for (;;) {
-      std::ptrdiff_t got = platform_.read(source.fd(), block, kSourceReadBlock);
+      std::string_view bytes;
+      std::ptrdiff_t got = reader.next(bytes);
       if (got < 0) {
         // A write that failed earlier is what an unbuffered run would have met first.
         if (out.flush()) {
@@ -240,8 +245,8 @@ class Compilation {
         ok = false;
         break;
       }
-      if (recorder != nullptr) recorder->addSourceBytes(std::string_view(block, static_cast<std::size_t>(got)));
-      bool scanned = got == 0 ? scanner.endOfFile() : scanner.scan(std::string_view(block, static_cast<std::size_t>(got)));
+      if (recorder != nullptr) recorder->addSourceBytes(bytes);
+      bool scanned = got == 0 ? scanner.endOfFile() : scanner.scan(bytes);
       if (out.failed() || (got == 0 && !out.flush())) {
         reportWriteFailure();
         ok = false;
@@ -262,6 +267,7 @@ class Compilation {
       }
       if (got == 0) break;
     }
+    reader.endFile();
     if (!source.close()) {
       report(platform_, "Error closing the currentSourceFile", entry.path);
       ok = false;

@@ -71,8 +71,7 @@ class Compilation {
     OutputBuffer out(platform_, output.fd());
     std::unique_ptr<SourceMapRecorder> recorder;
     if (mapPath != nullptr) {
-      // The real system's calls may come from two threads at once; a stand-in's need not.
-      recorder = std::make_unique<SourceMapRecorder>(out, *mapOut_, &platform_ == &systemPlatform());
+      recorder = std::make_unique<SourceMapRecorder>(out, *mapOut_, threadsMayCall_);
       out.watch(recorder->watcher());
     }
     if (options_.syntax == Syntax::kModern) {
@@ -155,17 +154,21 @@ class Compilation {
       return false;
     }
     JsonStringWriter text(map);
+    ReadAhead reader(platform_, block, kSourceReadBlock, threadsMayCall_);
+    reader.beginFile(source.fd());
     bool ok = true;
     for (;;) {
-      const std::ptrdiff_t got = platform_.read(source.fd(), block, kSourceReadBlock);
+      std::string_view bytes;
+      const std::ptrdiff_t got = reader.next(bytes);
       if (got < 0) {
         report(platform_, "An error occured while reading from the currentSourceFile", entry.path);
         ok = false;
         break;
       }
       if (got == 0) break;
-      text.add(std::string_view(block, static_cast<std::size_t>(got)));
+      text.add(bytes);
     }
+    reader.endFile();
     text.finish();
     if (!source.close()) {
       report(platform_, "Error closing the currentSourceFile", entry.path);
@@ -192,7 +195,7 @@ class Compilation {
                                   }};
     if (options_.syntax == Syntax::kModern) {
       // Where the processor runs threads side by side, large sources are read in pieces at once.
-      const unsigned threads = std::min(std::thread::hardware_concurrency(), 8u);
+      const unsigned threads = threadsMayCall_ ? std::min(std::thread::hardware_concurrency(), 8u) : 1;
       const std::vector<SplitPoint> points = planSplit(platform_, files_.sourceFiles, threads);
       if (!points.empty() && collectQuotedNamesSplit(platform_, files_.sourceFiles, keywordTable_, points).done) {
         return true;
@@ -211,8 +214,7 @@ class Compilation {
   // false after reporting a failure.
   template <typename AnyScanner>
   bool compileFiles(AnyScanner& scanner, OutputBuffer& out, char* block, SourceMapRecorder* recorder) {
-    // The real system's calls may come from two threads at once; a stand-in's need not.
-    ReadAhead reader(platform_, block, kSourceReadBlock, &platform_ == &systemPlatform());
+    ReadAhead reader(platform_, block, kSourceReadBlock, threadsMayCall_);
     for (const SourceFileEntry& entry : files_.sourceFiles.entries) {
       if (recorder != nullptr) recorder->beginFile();
       if (!compileFile(entry, scanner, out, reader, recorder)) return false;
@@ -292,6 +294,8 @@ class Compilation {
   }
 
   const Platform& platform_;
+  // The real system's calls may come from several threads at once; a stand-in's need not.
+  const bool threadsMayCall_ = &platform_ == &systemPlatform();
   const RunFiles& files_;
   KeywordTable& keywordTable_;
   const CompileOptions& options_;

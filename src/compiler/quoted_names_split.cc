@@ -101,9 +101,8 @@ struct PieceScan {
 
 std::vector<SplitPoint> planSplit(const Platform& platform, const SourceFileList& sources, unsigned pieces) {
 #if defined(__EMSCRIPTEN__) || defined(QVMIN_ONE_THREAD)
-  (void)platform, (void)sources, (void)pieces;
-  return {};
-#else
+  pieces = 1;  // a build that runs on one thread
+#endif
   if (platform.readAt == nullptr || platform.sizeOf == nullptr || pieces < 2) return {};
   // Many files are cut between files, where opening each to learn its size would cost as much
   // as the thread saves.
@@ -137,7 +136,6 @@ std::vector<SplitPoint> planSplit(const Platform& platform, const SourceFileList
     if (point.offset > offset && point.offset < sizes[file]) points.push_back(point);
   }
   return points;
-#endif
 }
 
 SplitOutcome collectQuotedNamesSplit(const Platform& platform, const SourceFileList& sources, KeywordTable& kept,

@@ -187,25 +187,23 @@ class Compilation {
 
  private:
   bool collectQuotedNamesInto(char* block) {
+    // Where the processor runs threads side by side, large sources are read in pieces at once.
+    const unsigned threads = threadsMayCall_ ? std::min(std::thread::hardware_concurrency(), 8u) : 1;
+    const std::vector<SplitPoint> points = planSplit(platform_, files_.sourceFiles, threads);
+    if (!points.empty() &&
+        collectQuotedNamesSplit(platform_, files_.sourceFiles, keywordTable_, points, options_.syntax).done) {
+      return true;
+    }
+    // In one piece, where a failure is reported as it is met. Identifiers are read as they are.
     OutputBuffer discard(platform_, -1);
     QuotedNameCollector collector(keywordTable_);
-    const IdentifierRewriter keep{nullptr, [](void*, std::string_view identifier, std::string_view* text) {
-                                    *text = identifier;
-                                    return true;
-                                  }};
     if (options_.syntax == Syntax::kModern) {
-      // Where the processor runs threads side by side, large sources are read in pieces at once.
-      const unsigned threads = threadsMayCall_ ? std::min(std::thread::hardware_concurrency(), 8u) : 1;
-      const std::vector<SplitPoint> points = planSplit(platform_, files_.sourceFiles, threads);
-      if (!points.empty() && collectQuotedNamesSplit(platform_, files_.sourceFiles, keywordTable_, points).done) {
-        return true;
-      }
-      ModernScanner scanner(discard, keep);
+      ModernScanner scanner(discard, IdentifierRewriter{});
       scanner.readsOnly = true;
       scanner.strings = collector.sink();
       return compileFiles(scanner, discard, block, nullptr);
     }
-    Scanner scanner(discard, keep);
+    Scanner scanner(discard, IdentifierRewriter{});
     scanner.strings = collector.sink();
     return compileFiles(scanner, discard, block, nullptr);
   }

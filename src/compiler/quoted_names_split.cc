@@ -6,10 +6,12 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 
 #include "compiler/modern_scanner.h"
 #include "compiler/output_buffer.h"
 #include "compiler/quoted_names.h"
+#include "compiler/scanner.h"
 #include "platform/file_handle.h"
 
 namespace qvmin {
@@ -54,7 +56,8 @@ struct Piece {
 
 // Feeds the piece to the scanner, ending the files that end inside it; false when a source could
 // not be opened or read, or `stop` was set.
-bool readPiece(const Platform& platform, const SourceFileList& sources, const Piece& piece, ModernScanner& scanner,
+template <typename AnyScanner>
+bool readPiece(const Platform& platform, const SourceFileList& sources, const Piece& piece, AnyScanner& scanner,
                char* block, const std::atomic<bool>& stop) {
   const std::size_t endFile =
       piece.to == nullptr ? sources.size() : piece.to->file + (piece.to->offset > 0 ? 1 : 0);
@@ -83,19 +86,39 @@ bool readPiece(const Platform& platform, const SourceFileList& sources, const Pi
   return true;
 }
 
-// A reads-only scan with a table of the names it finds.
-struct PieceScan {
-  explicit PieceScan(const Platform& platform) : discard(platform, -1), scanner(discard, IdentifierRewriter{}) {
-    scanner.readsOnly = true;
-    scanner.strings = collector.sink();
+// A scan that only reads, handing the strings it meets to `sink`.
+template <typename AnyScanner>
+struct StringReader {
+  StringReader(const Platform& platform, StringSink sink) : discard(platform, -1), scanner(discard, IdentifierRewriter{}) {
+    if constexpr (std::is_same_v<AnyScanner, ModernScanner>) scanner.readsOnly = true;
+    scanner.strings = sink;
   }
+
+  OutputBuffer discard;
+  AnyScanner scanner;
+};
+
+void startAt(ModernScanner& scanner, const SplitPoint& point) {
+  scanner.startInside(static_cast<std::uint32_t>(point.file), point.offset, point.context);
+}
+void startAt(Scanner& scanner, const SplitPoint& point) {
+  scanner.startInside(static_cast<std::uint32_t>(point.file), point.offset);  // the classic grammar has no context
+}
+
+// A piece read from its guessed start, with a table of the names it found.
+template <typename AnyScanner>
+struct PieceScan {
+  explicit PieceScan(const Platform& platform) : reader(platform, collector.sink()) {}
 
   KeywordTable found;
   QuotedNameCollector collector{found};
-  OutputBuffer discard;
-  ModernScanner scanner;
+  StringReader<AnyScanner> reader;
   bool read = false;
 };
+
+template <typename AnyScanner>
+SplitOutcome collectSplit(const Platform& platform, const SourceFileList& sources, KeywordTable& kept,
+                          const std::vector<SplitPoint>& points);
 
 }  // namespace
 
@@ -139,7 +162,16 @@ std::vector<SplitPoint> planSplit(const Platform& platform, const SourceFileList
 }
 
 SplitOutcome collectQuotedNamesSplit(const Platform& platform, const SourceFileList& sources, KeywordTable& kept,
-                                     const std::vector<SplitPoint>& points) {
+                                     const std::vector<SplitPoint>& points, Syntax syntax) {
+  return syntax == Syntax::kModern ? collectSplit<ModernScanner>(platform, sources, kept, points)
+                                   : collectSplit<Scanner>(platform, sources, kept, points);
+}
+
+namespace {
+
+template <typename AnyScanner>
+SplitOutcome collectSplit(const Platform& platform, const SourceFileList& sources, KeywordTable& kept,
+                          const std::vector<SplitPoint>& points) {
   SplitOutcome outcome;
   if (sources.size() == 0) return outcome;
   std::vector<Piece> pieces;
@@ -149,7 +181,7 @@ SplitOutcome collectQuotedNamesSplit(const Platform& platform, const SourceFileL
   }
 
   std::atomic<bool> stop{false};
-  std::vector<std::unique_ptr<PieceScan>> scans;
+  std::vector<std::unique_ptr<PieceScan<AnyScanner>>> scans;
   std::vector<std::thread> threads;
   // Every thread is stopped and joined on the way out, however it is left.
   struct Joiner {
@@ -164,34 +196,31 @@ SplitOutcome collectQuotedNamesSplit(const Platform& platform, const SourceFileL
   } joiner{stop, threads};
 
   for (std::size_t k = 1; k < pieces.size(); ++k) {
-    scans.push_back(std::make_unique<PieceScan>(platform));
-    PieceScan& scan = *scans.back();
-    scan.scanner.startInside(static_cast<std::uint32_t>(pieces[k].from.file), pieces[k].from.offset,
-                             pieces[k].from.context);
+    scans.push_back(std::make_unique<PieceScan<AnyScanner>>(platform));
+    PieceScan<AnyScanner>& scan = *scans.back();
+    startAt(scan.reader.scanner, pieces[k].from);
     try {
       threads.emplace_back([&platform, &sources, &stop, &scan, piece = pieces[k]] {
         auto block = std::make_unique_for_overwrite<char[]>(kReadBlock);
-        scan.read = readPiece(platform, sources, piece, scan.scanner, block.get(), stop);
+        scan.read = readPiece(platform, sources, piece, scan.reader.scanner, block.get(), stop);
       });
     } catch (const std::system_error&) {
       threads.emplace_back();  // no thread to be had: the piece is read in order below
     }
   }
 
-  OutputBuffer discard(platform, -1);
   QuotedNameCollector collector(kept);
-  ModernScanner scanner(discard, IdentifierRewriter{});
-  scanner.readsOnly = true;
-  scanner.strings = collector.sink();
+  StringReader<AnyScanner> reader(platform, collector.sink());
+  AnyScanner& scanner = reader.scanner;
   auto block = std::make_unique_for_overwrite<char[]>(kReadBlock);
   if (!readPiece(platform, sources, pieces[0], scanner, block.get(), stop)) return outcome;
   for (std::size_t k = 1; k < pieces.size(); ++k) {
     std::thread& thread = threads[k - 1];
     if (thread.joinable()) thread.join();
-    PieceScan& scan = *scans[k - 1];
-    if (scan.read && scanner.leadsInto(scan.scanner)) {
+    PieceScan<AnyScanner>& scan = *scans[k - 1];
+    if (scan.read && scanner.leadsInto(scan.reader.scanner)) {
       for (const std::string& name : scan.found.names) kept.emplace(name);
-      scanner.takeOver(scan.scanner);
+      scanner.takeOver(scan.reader.scanner);
       ++outcome.takenOver;
     } else if (!readPiece(platform, sources, pieces[k], scanner, block.get(), stop)) {
       return outcome;
@@ -201,4 +230,5 @@ SplitOutcome collectQuotedNamesSplit(const Platform& platform, const SourceFileL
   return outcome;
 }
 
+}  // namespace
 }  // namespace qvmin

@@ -1,23 +1,24 @@
-// The first pass of keep-quoted-names in the modern grammar, split over threads. The sources are
-// cut into pieces at semicolons, and each piece after the first is read on a thread of its own
-// from a guessed state: in code, the context a semicolon leaves, no bracket open. When the scan
-// before a piece arrives at its start, the guess is checked against the state really reached
-// there; a piece guessed right is taken over whole, any other is read again in order. So the names
-// found are always those of one scan in order, whatever the guesses were.
+// The first pass of keep-quoted-names, split over threads. The sources are cut into pieces at
+// semicolons, and each piece after the first is read on a thread of its own from a guessed state:
+// between tokens, and in the modern grammar with the context a semicolon leaves and no bracket
+// open. When the scan before a piece arrives at its start, the guess is checked against the state
+// really reached there; a piece guessed right is taken over whole, any other is read again in
+// order. So the names found are always those of one scan in order, whatever the guesses were.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "compiler/compile_options.h"
 #include "lists/source_file_list.h"
 #include "platform/platform.h"
 #include "tables/keyword_table.h"
 
 namespace qvmin {
 
-// Where a piece starts: a byte offset in a source file (0: the file's start), and the context the
-// scan is guessed to have there.
+// Where a piece starts: a byte offset in a source file (0: the file's start), and the context a
+// modern scan is guessed to have there.
 struct SplitPoint {
   std::size_t file = 0;
   std::uint64_t offset = 0;
@@ -41,10 +42,10 @@ struct SplitOutcome {
   std::size_t takenOver = 0;  // pieces whose guessed start held
 };
 
-// Adds to `kept` the names the strings of the sources hold, as the reads-only modern scan in
-// order would, reading the pieces that `points` (in order, each inside its file) begin on threads
-// of their own. Needs the platform's readAt and calls it from several threads at once.
+// Adds to `kept` the names the strings of the sources hold, as the reads-only scan of the grammar
+// in order would, reading the pieces that `points` (in order) begin on threads of their own. Needs
+// the platform's readAt and calls it from several threads at once.
 SplitOutcome collectQuotedNamesSplit(const Platform& platform, const SourceFileList& sources, KeywordTable& kept,
-                                     const std::vector<SplitPoint>& points);
+                                     const std::vector<SplitPoint>& points, Syntax syntax);
 
 }  // namespace qvmin

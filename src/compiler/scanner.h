@@ -60,6 +60,31 @@ struct Scanner {
   // The identifier that got no name, when scanning stopped.
   std::string_view stoppedAt() const { return token; }
 
+  // A scan may start at a guessed point inside a file (to read the rest of it on another thread),
+  // between tokens.
+  void startInside(std::uint32_t file, std::uint64_t offset) {
+    fileIndex = guessedStartFile = file;
+    fileOffset = guessedStartOffset = offset;
+  }
+  // This scanner, having read up to the point where `later` started, reads the tokens `later` read
+  // from there: it is between tokens too. (The spacing of what it writes may differ.)
+  bool leadsInto(const Scanner& later) const {
+    return mode == ScanMode::kBetweenTokens && token.empty() && fileIndex == later.guessedStartFile &&
+           fileOffset == later.guessedStartOffset;
+  }
+  // Goes on from where `later` stopped, its state now this scanner's; leadsInto(later) held.
+  void takeOver(Scanner& later) {
+    fileIndex = later.fileIndex;
+    fileOffset = later.fileOffset;
+    mode = later.mode;
+    pendingWhitespace = later.pendingWhitespace;
+    lastTokenWasWord = later.lastTokenWasWord;
+    lastOperator = later.lastOperator;
+    operatorBeforeLast = later.operatorBeforeLast;
+    droppedSinceOperator = later.droppedSinceOperator;
+    token.swap(later.token);
+  }
+
   OutputBuffer& out;
   Genericizer* genericizer;
   IdentifierRewriter rewriter;
@@ -76,6 +101,8 @@ struct Scanner {
   char operatorBeforeLast = 0;     // the one written just before it, if that was one too
   bool droppedSinceOperator = false;  // a byte was dropped after that operator character
   std::string token;               // the number, identifier or string being collected
+  std::uint32_t guessedStartFile = 0;    // where a scan started inside a file began
+  std::uint64_t guessedStartOffset = 0;
 
  private:
   void forgetOperators() {

@@ -34,9 +34,9 @@ class SplitPassTest : public ::testing::Test {
     }
   }
 
-  std::set<std::string> inOnePiece() {
+  std::set<std::string> inOnePiece(Syntax syntax) {
     KeywordTable kept;
-    const SplitOutcome outcome = collectQuotedNamesSplit(systemPlatform(), sources_, kept, {});
+    const SplitOutcome outcome = collectQuotedNamesSplit(systemPlatform(), sources_, kept, {}, syntax);
     EXPECT_TRUE(outcome.done);
     return namesOf(kept);
   }
@@ -61,19 +61,22 @@ TEST_F(SplitPassTest, FindsWhatOneScanFindsWhereverItSplits) {
   std::size_t takenOver = 0;
   for (const std::vector<std::string>& texts : cases) {
     setSources(texts);
-    const std::set<std::string> expected = inOnePiece();
-    for (std::size_t file = 0; file < texts.size(); ++file) {
-      for (std::size_t offset = file > 0 ? 0 : 1; offset < texts[file].size(); ++offset) {
-        constexpr std::uint8_t kAfterSemicolon = ModernScanner::kRegexAllowed;
-        for (const std::uint8_t context : {kAfterSemicolon, std::uint8_t{kAfterSemicolon | ModernScanner::kLineTerminatorSince},
-                                           std::uint8_t{0}}) {
-          KeywordTable kept;
-          const SplitOutcome outcome =
-              collectQuotedNamesSplit(systemPlatform(), sources_, kept, {SplitPoint{file, offset, context}});
-          ASSERT_TRUE(outcome.done);
-          takenOver += outcome.takenOver;
-          ASSERT_EQ(namesOf(kept), expected) << texts[file] << " split at " << offset << " of file " << file
-                                             << ", context " << int(context);
+    for (const Syntax syntax : {Syntax::kClassic, Syntax::kModern}) {
+      const std::set<std::string> expected = inOnePiece(syntax);
+      for (std::size_t file = 0; file < texts.size(); ++file) {
+        for (std::size_t offset = file > 0 ? 0 : 1; offset < texts[file].size(); ++offset) {
+          constexpr std::uint8_t kAfterSemicolon = ModernScanner::kRegexAllowed;
+          for (const std::uint8_t context : {kAfterSemicolon,
+                                             std::uint8_t{kAfterSemicolon | ModernScanner::kLineTerminatorSince},
+                                             std::uint8_t{0}}) {
+            KeywordTable kept;
+            const SplitOutcome outcome =
+                collectQuotedNamesSplit(systemPlatform(), sources_, kept, {SplitPoint{file, offset, context}}, syntax);
+            ASSERT_TRUE(outcome.done);
+            takenOver += outcome.takenOver;
+            ASSERT_EQ(namesOf(kept), expected) << texts[file] << " split at " << offset << " of file " << file
+                                               << ", context " << int(context) << ", syntax " << int(syntax);
+          }
         }
       }
     }
@@ -90,7 +93,6 @@ TEST_F(SplitPassTest, PlansPiecesWhoseGuessesHold) {
             "', `t${a}`) / 2; }\n  return [a, /x;y/g];\n}\n";
   }
   setSources({text, "x = 'small';\n", text});
-  const std::set<std::string> expected = inOnePiece();
   const std::vector<SplitPoint> points = planSplit(systemPlatform(), sources_, 8);
   // A cut that falls at the very end of a file finds no start before the file ends.
   const std::size_t cuts = (2 * text.size() + 13) / kLeastPieceBytes - 1;
@@ -101,33 +103,39 @@ TEST_F(SplitPassTest, PlansPiecesWhoseGuessesHold) {
     EXPECT_EQ(text.substr(point.offset - 3, 3), "];\n");
     EXPECT_EQ(point.context, ModernScanner::kRegexAllowed | ModernScanner::kLineTerminatorSince);
   }
-  KeywordTable kept;
-  const SplitOutcome outcome = collectQuotedNamesSplit(systemPlatform(), sources_, kept, points);
-  EXPECT_TRUE(outcome.done);
-  EXPECT_EQ(outcome.takenOver, points.size());
-  EXPECT_EQ(namesOf(kept), expected);
+  for (const Syntax syntax : {Syntax::kClassic, Syntax::kModern}) {
+    KeywordTable kept;
+    const SplitOutcome outcome = collectQuotedNamesSplit(systemPlatform(), sources_, kept, points, syntax);
+    EXPECT_TRUE(outcome.done);
+    EXPECT_EQ(outcome.takenOver, points.size());
+    EXPECT_EQ(namesOf(kept), inOnePiece(syntax));
+  }
   EXPECT_TRUE(planSplit(systemPlatform(), sources_, 1).empty());
 }
 
-// Many small files are cut between files, whatever their sizes; a file that ends in an object
-// literal leaves a context other than the guessed one, and the piece after it is read again.
+// Many small files are cut between files, whatever their sizes; in the modern grammar a file that
+// ends in an object literal leaves a context other than the guessed one, and the piece after it
+// is read again.
 TEST_F(SplitPassTest, CutsManyFilesBetweenFiles) {
   std::vector<std::string> texts;
   for (std::size_t k = 0; k < 2 * kLeastFilesCutBetween; ++k) {
     texts.push_back(k % 5 == 4 ? "x = {a: 'obj" + std::to_string(k) + "'}\n" : "f('n" + std::to_string(k) + "');\n");
   }
   setSources(texts);
-  const std::set<std::string> expected = inOnePiece();
-  for (unsigned pieces : {2u, 3u, 5u, 8u}) {
-    const std::vector<SplitPoint> points = planSplit(systemPlatform(), sources_, pieces);
-    ASSERT_EQ(points.size(), pieces - 1);
-    KeywordTable kept;
-    const SplitOutcome outcome = collectQuotedNamesSplit(systemPlatform(), sources_, kept, points);
-    EXPECT_TRUE(outcome.done);
-    EXPECT_EQ(namesOf(kept), expected);
-    std::size_t guessedRight = 0;
-    for (const SplitPoint& point : points) guessedRight += point.file % 5 != 0;
-    EXPECT_EQ(outcome.takenOver, guessedRight) << pieces;
+  for (const Syntax syntax : {Syntax::kClassic, Syntax::kModern}) {
+    const std::set<std::string> expected = inOnePiece(syntax);
+    for (unsigned pieces : {2u, 3u, 5u, 8u}) {
+      const std::vector<SplitPoint> points = planSplit(systemPlatform(), sources_, pieces);
+      ASSERT_EQ(points.size(), pieces - 1);
+      KeywordTable kept;
+      const SplitOutcome outcome = collectQuotedNamesSplit(systemPlatform(), sources_, kept, points, syntax);
+      EXPECT_TRUE(outcome.done);
+      EXPECT_EQ(namesOf(kept), expected);
+      // The classic grammar has no context to guess wrong.
+      std::size_t guessedRight = 0;
+      for (const SplitPoint& point : points) guessedRight += syntax == Syntax::kClassic || point.file % 5 != 0;
+      EXPECT_EQ(outcome.takenOver, guessedRight) << pieces;
+    }
   }
 }
 

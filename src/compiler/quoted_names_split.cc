@@ -116,59 +116,7 @@ struct PieceScan {
   bool read = false;
 };
 
-template <typename AnyScanner>
-SplitOutcome collectSplit(const Platform& platform, const SourceFileList& sources, KeywordTable& kept,
-                          const std::vector<SplitPoint>& points);
-
-}  // namespace
-
-std::vector<SplitPoint> planSplit(const Platform& platform, const SourceFileList& sources, unsigned pieces) {
-#if defined(__EMSCRIPTEN__) || defined(QVMIN_ONE_THREAD)
-  pieces = 1;  // a build that runs on one thread
-#endif
-  if (platform.readAt == nullptr || platform.sizeOf == nullptr || pieces < 2) return {};
-  // Many files are cut between files, where opening each to learn its size would cost as much
-  // as the thread saves.
-  if (sources.size() >= kLeastFilesCutBetween) return cutsBetweenFiles(sources.size(), pieces);
-  std::vector<std::uint64_t> sizes;
-  sizes.reserve(sources.size());
-  std::uint64_t total = 0;
-  for (const SourceFileEntry& entry : sources.entries) {
-    FileHandle source(platform, platform.openForReading(entry.path.c_str()));
-    const std::int64_t size = source.isOpen() ? platform.sizeOf(source.fd()) : -1;
-    if (size < 0 || !source.close()) return {};
-    sizes.push_back(static_cast<std::uint64_t>(size));
-    total += static_cast<std::uint64_t>(size);
-  }
-  pieces = static_cast<unsigned>(std::min<std::uint64_t>(pieces, total / kLeastPieceBytes));
-  std::vector<SplitPoint> points;
-  auto window = std::make_unique_for_overwrite<char[]>(kSearchWindow);
-  std::size_t file = 0;
-  std::uint64_t fileStart = 0;  // of `file`, in the sources taken as one text
-  for (unsigned k = 1; k < pieces; ++k) {
-    const std::uint64_t cut = total / pieces * k;
-    while (fileStart + sizes[file] <= cut) fileStart += sizes[file++];
-    std::uint64_t offset = cut - fileStart;
-    if (!points.empty() && points.back().file == file) offset = std::max(offset, points.back().offset);
-    FileHandle source(platform, platform.openForReading(sources.entries[file].path.c_str()));
-    if (!source.isOpen()) return {};
-    const std::ptrdiff_t got = platform.readAt(source.fd(), window.get(), kSearchWindow, offset);
-    if (got < 0 || !source.close()) return {};
-    const SplitPoint point = startIn(std::string_view(window.get(), static_cast<std::size_t>(got)), file, offset);
-    // Strictly inside the file, so that every file ends in exactly one piece.
-    if (point.offset > offset && point.offset < sizes[file]) points.push_back(point);
-  }
-  return points;
-}
-
-SplitOutcome collectQuotedNamesSplit(const Platform& platform, const SourceFileList& sources, KeywordTable& kept,
-                                     const std::vector<SplitPoint>& points, Syntax syntax) {
-  return syntax == Syntax::kModern ? collectSplit<ModernScanner>(platform, sources, kept, points)
-                                   : collectSplit<Scanner>(platform, sources, kept, points);
-}
-
-namespace {
-
+// What collectQuotedNamesSplit does, with one grammar's scanner.
 template <typename AnyScanner>
 SplitOutcome collectSplit(const Platform& platform, const SourceFileList& sources, KeywordTable& kept,
                           const std::vector<SplitPoint>& points) {
@@ -231,4 +179,50 @@ SplitOutcome collectSplit(const Platform& platform, const SourceFileList& source
 }
 
 }  // namespace
+
+std::vector<SplitPoint> planSplit(const Platform& platform, const SourceFileList& sources, unsigned pieces) {
+#if defined(__EMSCRIPTEN__) || defined(QVMIN_ONE_THREAD)
+  pieces = 1;  // a build that runs on one thread
+#endif
+  if (platform.readAt == nullptr || platform.sizeOf == nullptr || pieces < 2) return {};
+  // Many files are cut between files, where opening each to learn its size would cost as much
+  // as the thread saves.
+  if (sources.size() >= kLeastFilesCutBetween) return cutsBetweenFiles(sources.size(), pieces);
+  std::vector<std::uint64_t> sizes;
+  sizes.reserve(sources.size());
+  std::uint64_t total = 0;
+  for (const SourceFileEntry& entry : sources.entries) {
+    FileHandle source(platform, platform.openForReading(entry.path.c_str()));
+    const std::int64_t size = source.isOpen() ? platform.sizeOf(source.fd()) : -1;
+    if (size < 0 || !source.close()) return {};
+    sizes.push_back(static_cast<std::uint64_t>(size));
+    total += static_cast<std::uint64_t>(size);
+  }
+  pieces = static_cast<unsigned>(std::min<std::uint64_t>(pieces, total / kLeastPieceBytes));
+  std::vector<SplitPoint> points;
+  auto window = std::make_unique_for_overwrite<char[]>(kSearchWindow);
+  std::size_t file = 0;
+  std::uint64_t fileStart = 0;  // of `file`, in the sources taken as one text
+  for (unsigned k = 1; k < pieces; ++k) {
+    const std::uint64_t cut = total / pieces * k;
+    while (fileStart + sizes[file] <= cut) fileStart += sizes[file++];
+    std::uint64_t offset = cut - fileStart;
+    if (!points.empty() && points.back().file == file) offset = std::max(offset, points.back().offset);
+    FileHandle source(platform, platform.openForReading(sources.entries[file].path.c_str()));
+    if (!source.isOpen()) return {};
+    const std::ptrdiff_t got = platform.readAt(source.fd(), window.get(), kSearchWindow, offset);
+    if (got < 0 || !source.close()) return {};
+    const SplitPoint point = startIn(std::string_view(window.get(), static_cast<std::size_t>(got)), file, offset);
+    // Strictly inside the file, so that every file ends in exactly one piece.
+    if (point.offset > offset && point.offset < sizes[file]) points.push_back(point);
+  }
+  return points;
+}
+
+SplitOutcome collectQuotedNamesSplit(const Platform& platform, const SourceFileList& sources, KeywordTable& kept,
+                                     const std::vector<SplitPoint>& points, Syntax syntax) {
+  return syntax == Syntax::kModern ? collectSplit<ModernScanner>(platform, sources, kept, points)
+                                   : collectSplit<Scanner>(platform, sources, kept, points);
+}
+
 }  // namespace qvmin

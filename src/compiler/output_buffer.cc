@@ -3,7 +3,9 @@
 namespace qvmin {
 
 OutputBuffer::OutputBuffer(const Platform& platform, int fd, std::size_t capacity)
-    : platform_(platform), fd_(fd), capacity_(capacity), data_(std::make_unique_for_overwrite<char[]>(capacity)) {}
+    : platform_(platform), fd_(fd), capacity_(capacity), data_(std::make_unique_for_overwrite<char[]>(capacity)),
+      cursor_(data_.get()),
+      limit_(data_.get() + capacity) {}
 
 bool OutputBuffer::writeAll(const char* bytes, std::size_t size) {
   if (failed_) return false;
@@ -19,11 +21,11 @@ bool OutputBuffer::writeAll(const char* bytes, std::size_t size) {
 
 bool OutputBuffer::flush() {
   if (failed_) {
-    used_ = 0;
+    cursor_ = data_.get();
     return false;
   }
-  bool ok = writeAll(data_.get(), used_);
-  used_ = 0;
+  bool ok = writeAll(data_.get(), used());
+  cursor_ = data_.get();
   return ok;
 }
 
@@ -35,7 +37,7 @@ void OutputBuffer::appendSlow(std::string_view bytes) {
     return;
   }
   std::char_traits<char>::copy(data_.get(), bytes.data(), bytes.size());
-  used_ = bytes.size();
+  cursor_ = data_.get() + bytes.size();
 }
 
 }  // namespace qvmin

@@ -31,16 +31,16 @@ class OutputBuffer {
   OutputBuffer& operator=(const OutputBuffer&) = delete;
 
   void put(char byte) {
-    if (used_ == capacity_ && !flush()) return;
-    data_[used_++] = byte;
+    if (cursor_ == limit_ && !flush()) return;
+    *cursor_++ = byte;
   }
   [[gnu::always_inline]] void append(std::string_view bytes) {
     const std::size_t n = bytes.size();
-    if (n > capacity_ - used_) {
+    if (n > static_cast<std::size_t>(limit_ - cursor_)) {
       appendSlow(bytes);
       return;
     }
-    char* to = data_.get() + used_;
+    char* to = cursor_;
     const char* from = bytes.data();
     // Most tokens are short: copy them with a few overlapping moves instead of a library call.
     if (n < 4) {
@@ -65,24 +65,24 @@ class OutputBuffer {
     } else {
       std::memcpy(to, from, n);
     }
-    used_ += n;
+    cursor_ += n;
   }
 
   // Room for `size` bytes (no more than the capacity), to be written straight into the buffer
   // and handed back with commit: for text made a few bytes at a time.
   char* reserve(std::size_t size) {
-    if (size > capacity_ - used_) flush();  // empties the buffer, even when the write fails
-    return data_.get() + used_;
+    if (size > static_cast<std::size_t>(limit_ - cursor_)) flush();  // empties the buffer, even when the write fails
+    return cursor_;
   }
-  void commit(const char* end) { used_ = static_cast<std::size_t>(end - data_.get()); }
+  void commit(char* end) { cursor_ = end; }
 
   // Writes out what is buffered; false once any write has failed.
   bool flush();
   bool failed() const { return failed_; }
   // Bytes taken so far, buffered ones included.
-  std::uint64_t taken() const { return handedOver_ + used_; }
+  std::uint64_t taken() const { return handedOver_ + used(); }
   // The bytes taken since the last write.
-  std::string_view buffered() const { return std::string_view(data_.get(), used_); }
+  std::string_view buffered() const { return std::string_view(data_.get(), used()); }
   // The last byte handed to the platform; 0 before the first.
   char lastWritten() const { return lastWritten_; }
   void watch(ByteWatcher watcher) { watcher_ = watcher; }
@@ -90,12 +90,15 @@ class OutputBuffer {
  private:
   void appendSlow(std::string_view bytes);
   bool writeAll(const char* bytes, std::size_t size);
+  std::size_t used() const { return static_cast<std::size_t>(cursor_ - data_.get()); }
 
   const Platform& platform_;
   int fd_;
   std::size_t capacity_;
   std::unique_ptr<char[]> data_;
-  std::size_t used_ = 0;
+  // The next free byte and the end of the buffer: a byte written costs one compare.
+  char* cursor_;
+  char* limit_;
   bool failed_ = false;
   std::uint64_t handedOver_ = 0;
   char lastWritten_ = 0;

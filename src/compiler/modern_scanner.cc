@@ -645,10 +645,14 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 ++p;
                 goto leftCode;
               }
-              const std::string_view text = bytesOf(p, p + (next == '=' ? 2 : 1));
-              writer.write(TokenClass::kPunctuator, text);
+              if (next == '=') {
+                writer.write(TokenClass::kPunctuator, "/=");
+                p += 2;
+              } else {
+                writer.write(TokenClass::kPunctuator, "/");
+                ++p;
+              }
               afterToken(true, kBraceIsExpression);
-              p += text.size();
               continue;
             }
             // Punctuators that no byte after them can lengthen; each bracket has a case of its own,
@@ -711,7 +715,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               if (end - p >= 2 && p[1] != '.') {
                 // A property access, the commonest punctuator: a word after it is a property name.
                 markToken(p, TokenClass::kPunctuator);
-                writer.write(TokenClass::kPunctuator, bytesOf(p, p + 1));
+                writer.write(TokenClass::kPunctuator, ".");  // a literal: the writer's checks fold away
                 context = kRegexAllowed | kAfterDot | kBraceIsExpression;
                 ++p;
                 continue;

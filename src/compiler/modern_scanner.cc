@@ -445,6 +445,25 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
     writer.write(TokenClass::kOther, bytesOf(at, at + 1));
     afterToken(true);
   };
+  // A punctuator written at a length the compiler knows, so that the copy and the writer's record
+  // of it take no loop.
+  auto writePunctuator = [&](std::string_view text) {
+    if constexpr (!kWrites) return;
+    switch (text.size()) {
+      case 1:
+        writer.write(TokenClass::kPunctuator, text.substr(0, 1));
+        break;
+      case 2:
+        writer.write(TokenClass::kPunctuator, text.substr(0, 2));
+        break;
+      case 3:
+        writer.write(TokenClass::kPunctuator, text.substr(0, 3));
+        break;
+      default:
+        writer.write(TokenClass::kPunctuator, text);
+        break;
+    }
+  };
   // A line terminator (LF, CR, LS, PS) in the copying modes: how long it is at p, 0 if none,
   // -1 if more bytes are needed to tell.
   auto lineTerminatorAt = [&](const unsigned char* at) -> int {
@@ -746,7 +765,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                 slashBeginsRegex = regexAllowed() || lineTerminatorSinceToken();
               }
               const bool braceIsExpression = !(byte == '=' && text == "=>");
-              writer.write(TokenClass::kPunctuator, text);
+              writePunctuator(text);
               const bool dot = (byte == '.' && size == 1) || (byte == '?' && size == 2 && p[1] == '.');  // . or ?.
               afterToken(slashBeginsRegex, static_cast<std::uint8_t>((dot ? kAfterDot : 0) |
                                                                      (braceIsExpression && slashBeginsRegex ? kBraceIsExpression : 0)));

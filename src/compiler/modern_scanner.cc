@@ -447,7 +447,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
   };
   // A punctuator written at a length the compiler knows, so that the copy and the writer's record
   // of it take no loop.
-  auto writePunctuator = [&](std::string_view text) {
+  auto writePunctuator = [&](std::string_view text) __attribute__((always_inline)) {
     if constexpr (!kWrites) return;
     switch (text.size()) {
       case 1:

@@ -167,7 +167,9 @@ SplitOutcome collectSplit(const Platform& platform, const SourceFileList& source
     if (thread.joinable()) thread.join();
     PieceScan<AnyScanner>& scan = *scans[k - 1];
     if (scan.read && scanner.leadsInto(scan.reader.scanner)) {
-      for (const std::string& name : scan.found.names) kept.emplace(name);
+      // The piece's names move over as they are, not copied: a name also on a compiled-in list
+      // is then held twice, which changes no answer of the table.
+      kept.names.merge(scan.found.names);
       scanner.takeOver(scan.reader.scanner);
       ++outcome.takenOver;
     } else if (!readPiece(platform, sources, pieces[k], scanner, block.get(), stop)) {

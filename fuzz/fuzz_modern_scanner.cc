@@ -24,6 +24,7 @@
 #include "compiler/byte_skips.h"
 #include "compiler/modern_scanner.h"
 #include "compiler/output_buffer.h"
+#include "compiler/quoted_names_split.h"
 #include "fuzz_support.h"
 #include "tables/curated_lists.h"
 #include "tables/keyword_table.h"
@@ -128,10 +129,6 @@ Scanned scanFiles(const std::vector<std::string_view>& files, std::size_t blockS
 
 // A scanner that only reads, collecting the names its strings hold.
 struct NameReader {
-  NameReader() : discard(memoryPlatform(), -1), scanner(discard, IdentifierRewriter{}) {
-    scanner.readsOnly = true;
-    scanner.strings = collector.sink();
-  }
   // Reads files[file] from `from` to `to` (npos: to its end, which is then ended), in blocks.
   void read(const std::vector<std::string_view>& files, std::size_t file, std::size_t from, std::size_t to,
             std::size_t blockSize) {
@@ -145,8 +142,8 @@ struct NameReader {
 
   KeywordTable found;
   QuotedNameCollector collector{found};
-  OutputBuffer discard;
-  ModernScanner scanner;
+  StringReader<ModernScanner> reader{memoryPlatform(), collector.sink()};
+  ModernScanner& scanner = reader.scanner;
 };
 
 // Reads the names from a guessed start at files[file][offset] beside a scan in order.

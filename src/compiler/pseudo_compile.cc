@@ -194,18 +194,14 @@ class Compilation {
         collectQuotedNamesSplit(platform_, files_.sourceFiles, keywordTable_, points, options_.syntax).done) {
       return true;
     }
-    // In one piece, where a failure is reported as it is met. Identifiers are read as they are.
-    OutputBuffer discard(platform_, -1);
+    // In one piece, where a failure is reported as it is met.
     QuotedNameCollector collector(keywordTable_);
     if (options_.syntax == Syntax::kModern) {
-      ModernScanner scanner(discard, IdentifierRewriter{});
-      scanner.readsOnly = true;
-      scanner.strings = collector.sink();
-      return compileFiles(scanner, discard, block, nullptr);
+      StringReader<ModernScanner> reader(platform_, collector.sink());
+      return compileFiles(reader.scanner, reader.discard, block, nullptr);
     }
-    Scanner scanner(discard, IdentifierRewriter{});
-    scanner.strings = collector.sink();
-    return compileFiles(scanner, discard, block, nullptr);
+    StringReader<Scanner> reader(platform_, collector.sink());
+    return compileFiles(reader.scanner, reader.discard, block, nullptr);
   }
 
   // Scans every source file in list order, showing each to the recorder when there is one;

@@ -6,12 +6,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
-#include <type_traits>
 
-#include "compiler/modern_scanner.h"
-#include "compiler/output_buffer.h"
-#include "compiler/quoted_names.h"
-#include "compiler/scanner.h"
 #include "platform/file_handle.h"
 
 namespace qvmin {
@@ -85,18 +80,6 @@ bool readPiece(const Platform& platform, const SourceFileList& sources, const Pi
   }
   return true;
 }
-
-// A scan that only reads, handing the strings it meets to `sink`.
-template <typename AnyScanner>
-struct StringReader {
-  StringReader(const Platform& platform, StringSink sink) : discard(platform, -1), scanner(discard, IdentifierRewriter{}) {
-    if constexpr (std::is_same_v<AnyScanner, ModernScanner>) scanner.readsOnly = true;
-    scanner.strings = sink;
-  }
-
-  OutputBuffer discard;
-  AnyScanner scanner;
-};
 
 void startAt(ModernScanner& scanner, const SplitPoint& point) {
   scanner.startInside(static_cast<std::uint32_t>(point.file), point.offset, point.context);

@@ -8,14 +8,32 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "compiler/compile_options.h"
+#include "compiler/modern_scanner.h"
+#include "compiler/output_buffer.h"
+#include "compiler/quoted_names.h"
+#include "compiler/scanner.h"
 #include "lists/source_file_list.h"
 #include "platform/platform.h"
 #include "tables/keyword_table.h"
 
 namespace qvmin {
+
+// A scan that only reads, handing the strings it meets to `sink`; identifiers are read as they
+// are and nothing is written.
+template <typename AnyScanner>
+struct StringReader {
+  StringReader(const Platform& platform, StringSink sink) : discard(platform, -1), scanner(discard, IdentifierRewriter{}) {
+    if constexpr (std::is_same_v<AnyScanner, ModernScanner>) scanner.readsOnly = true;
+    scanner.strings = sink;
+  }
+
+  OutputBuffer discard;
+  AnyScanner scanner;
+};
 
 // Where a piece starts: a byte offset in a source file (0: the file's start), and the context a
 // modern scan is guessed to have there.

@@ -20,6 +20,7 @@ bool OutputBuffer::writeAll(const char* bytes, std::size_t size) {
 }
 
 bool OutputBuffer::flush() {
+  settle();
   if (failed_) {
     cursor_ = data_.get();
     return false;
@@ -29,10 +30,24 @@ bool OutputBuffer::flush() {
   return ok;
 }
 
+bool OutputBuffer::flushFull() {
+  if (!behind_ || failed_) return flush();
+  const std::size_t size = used();
+  if (size == 0) return true;
+  handedOver_ += size;
+  lastWritten_ = data_[size - 1];
+  if (watcher_.onBytes != nullptr) watcher_.onBytes(watcher_.context, std::string_view(data_.get(), size));
+  if (!behind_->take(data_, size)) failed_ = true;
+  cursor_ = data_.get();
+  limit_ = cursor_ + capacity_;
+  return !failed_;
+}
+
 void OutputBuffer::appendSlow(std::string_view bytes) {
-  if (!flush()) return;
+  if (!flushFull()) return;
   if (bytes.size() >= capacity_) {
-    // A token larger than the buffer goes out in one write of its own.
+    // A token larger than the buffer goes out in one write of its own, after those under way.
+    settle();
     writeAll(bytes.data(), bytes.size());
     return;
   }

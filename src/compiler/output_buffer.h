@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "compiler/write_behind.h"
 #include "platform/platform.h"
 
 namespace qvmin {
@@ -31,7 +32,7 @@ class OutputBuffer {
   OutputBuffer& operator=(const OutputBuffer&) = delete;
 
   void put(char byte) {
-    if (cursor_ == limit_ && !flush()) return;
+    if (cursor_ == limit_ && !flushFull()) return;
     *cursor_++ = byte;
   }
   [[gnu::always_inline]] void append(std::string_view bytes) {
@@ -71,13 +72,22 @@ class OutputBuffer {
   // Room for `size` bytes (no more than the capacity), to be written straight into the buffer
   // and handed back with commit: for text made a few bytes at a time.
   char* reserve(std::size_t size) {
-    if (size > static_cast<std::size_t>(limit_ - cursor_)) flush();  // empties the buffer, even when the write fails
+    if (size > static_cast<std::size_t>(limit_ - cursor_)) flushFull();  // empties the buffer, even when the write fails
     return cursor_;
   }
   void commit(char* end) { cursor_ = end; }
 
-  // Writes out what is buffered; false once any write has failed.
+  // Writes out what is buffered, and waits for any write still under way; false once any write
+  // has failed.
   bool flush();
+  // Full buffers are written on a thread of their own from here on (the platform's write must be
+  // callable from one). A write that fails there is known from the next buffer handed over, or
+  // from flush().
+  void writeBehind() { behind_ = std::make_unique<WriteBehind>(platform_, fd_, capacity_); }
+  // Waits for the writes under way, without writing what is buffered: before the file is closed.
+  void settle() {
+    if (behind_ && !behind_->settle()) failed_ = true;
+  }
   bool failed() const { return failed_; }
   // Bytes taken so far, buffered ones included.
   std::uint64_t taken() const { return handedOver_ + used(); }
@@ -89,6 +99,8 @@ class OutputBuffer {
 
  private:
   void appendSlow(std::string_view bytes);
+  // The buffer is full: written at once, or handed to the writer thread.
+  bool flushFull();
   bool writeAll(const char* bytes, std::size_t size);
   std::size_t used() const { return static_cast<std::size_t>(cursor_ - data_.get()); }
 
@@ -103,6 +115,7 @@ class OutputBuffer {
   std::uint64_t handedOver_ = 0;
   char lastWritten_ = 0;
   ByteWatcher watcher_;
+  std::unique_ptr<WriteBehind> behind_;  // declared last: it ends before the buffer goes
 };
 
 }  // namespace qvmin

@@ -24,6 +24,12 @@ namespace {
 
 constexpr std::size_t kSourceReadBlock = 256 * 1024;
 
+#if defined(__EMSCRIPTEN__) || defined(QVMIN_ONE_THREAD)
+constexpr bool kHasThreads = false;
+#else
+constexpr bool kHasThreads = true;
+#endif
+
 void report(const Platform& platform, const char* what, const std::string& path) {
   say(platform, "\n");
   say(platform, "%s: %*s\n", what, static_cast<int>(path.size()), path.c_str());
@@ -69,6 +75,10 @@ class Compilation {
     setUpGenericizer(genericizer);
     if (options_.keptNames != nullptr) keepNames(genericizer, *options_.keptNames);
     OutputBuffer out(platform_, output.fd());
+    // Written on a thread of its own; not with a map, whose run keeps two cores busy already
+    // (measured: a writing thread made it slower).
+    if (writesBehind_ && mapPath == nullptr) out.writeBehind();
+    out_ = &out;
     std::unique_ptr<SourceMapRecorder> recorder;
     if (mapPath != nullptr) {
       recorder = std::make_unique<SourceMapRecorder>(out, *mapOut_, threadsMayCall_);
@@ -92,6 +102,7 @@ class Compilation {
                                               translationsInOrder(genericizer));
     if (recorder) recorder->finish();
     if (recorder && !failed) failed = finishSourceMap(*recorder, block.get());
+    settleOutputs();
     if (!output.close()) {
       report(platform_, "Error closing the outputFile", outputPath);
       failed = true;
@@ -271,10 +282,17 @@ class Compilation {
     return ok;
   }
 
+  // No write may be under way when a file is closed.
+  void settleOutputs() {
+    if (out_ != nullptr) out_->settle();
+    if (mapOut_) mapOut_->settle();
+  }
+
   void reportWriteFailure() { report(platform_, "An error occured while writing to the outputFile", files_.outputFilePath.text); }
 
   bool failureExit(FileHandle& output, FileHandle& translation, SourceMapRecorder* recorder = nullptr) {
     if (recorder != nullptr) recorder->finish();  // nothing writes to the map from here on
+    settleOutputs();
     if (!output.close()) {
       report(platform_, "Error closing the outputFile", files_.outputFilePath.text);
       return true;
@@ -290,6 +308,8 @@ class Compilation {
   const Platform& platform_;
   // The real system's calls may come from several threads at once; a stand-in's need not.
   const bool threadsMayCall_ = &platform_ == &systemPlatform();
+  const bool writesBehind_ = threadsMayCall_ && kHasThreads;
+  OutputBuffer* out_ = nullptr;  // the output, while the run writes it
   const RunFiles& files_;
   KeywordTable& keywordTable_;
   const CompileOptions& options_;

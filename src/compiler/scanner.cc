@@ -57,7 +57,8 @@ constexpr CharacterClass kNumberContinuations = detail::makeClass("xXeE");
 
 [[gnu::always_inline]] inline void Scanner::writeOperator(char byte) {
   // Anything between the two characters in the source, a dropped byte included, kept them apart.
-  if ((pendingWhitespace || droppedSinceOperator) && wouldFuse(operatorBeforeLast, lastOperator, byte)) {
+  if (kMayFuseWithNext[static_cast<unsigned char>(lastOperator)] && (pendingWhitespace || droppedSinceOperator) &&
+      wouldFuse(operatorBeforeLast, lastOperator, byte)) {
     out.put(' ');
     forgetOperators();
   }

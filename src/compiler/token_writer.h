@@ -15,6 +15,13 @@ namespace qvmin {
 // Operator characters that would read as something else if written side by side: ++, --, //
 // and /*, and <!--, which browsers take for a comment running to the end of the line.
 // beforePrevious is the operator character written just before previous, if any.
+// Only these can be the first of two that fuse; most operator characters follow a word or
+// one of ( ) ; , and are done with one look-up.
+inline constexpr std::array<bool, 256> kMayFuseWithNext = [] {
+  std::array<bool, 256> leads{};
+  for (unsigned char c : {'+', '-', '/', '<', '!'}) leads[c] = true;
+  return leads;
+}();
 inline bool wouldFuse(char beforePrevious, char previous, char next) {
   return (previous == '+' && next == '+') || (previous == '-' && next == '-') ||
          (previous == '/' && (next == '/' || next == '*')) || (previous == '<' && next == '!') ||

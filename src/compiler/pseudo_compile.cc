@@ -24,12 +24,6 @@ namespace {
 
 constexpr std::size_t kSourceReadBlock = 256 * 1024;
 
-#if defined(__EMSCRIPTEN__) || defined(QVMIN_ONE_THREAD)
-constexpr bool kHasThreads = false;
-#else
-constexpr bool kHasThreads = true;
-#endif
-
 void report(const Platform& platform, const char* what, const std::string& path) {
   say(platform, "\n");
   say(platform, "%s: %*s\n", what, static_cast<int>(path.size()), path.c_str());
@@ -282,10 +276,9 @@ class Compilation {
     return ok;
   }
 
-  // No write may be under way when a file is closed.
+  // No write to the output may be under way when it is closed.
   void settleOutputs() {
     if (out_ != nullptr) out_->settle();
-    if (mapOut_) mapOut_->settle();
   }
 
   void reportWriteFailure() { report(platform_, "An error occured while writing to the outputFile", files_.outputFilePath.text); }
@@ -308,7 +301,7 @@ class Compilation {
   const Platform& platform_;
   // The real system's calls may come from several threads at once; a stand-in's need not.
   const bool threadsMayCall_ = &platform_ == &systemPlatform();
-  const bool writesBehind_ = threadsMayCall_ && kHasThreads;
+  const bool writesBehind_ = threadsMayCall_ && kBuildHasThreads;
   OutputBuffer* out_ = nullptr;  // the output, while the run writes it
   const RunFiles& files_;
   KeywordTable& keywordTable_;

@@ -166,9 +166,7 @@ SplitOutcome collectSplit(const Platform& platform, const SourceFileList& source
 }  // namespace
 
 std::vector<SplitPoint> planSplit(const Platform& platform, const SourceFileList& sources, unsigned pieces) {
-#if defined(__EMSCRIPTEN__) || defined(QVMIN_ONE_THREAD)
-  pieces = 1;  // a build that runs on one thread
-#endif
+  if (!kBuildHasThreads) pieces = 1;
   if (platform.readAt == nullptr || platform.sizeOf == nullptr || pieces < 2) return {};
   // Many files are cut between files, where opening each to learn its size would cost as much
   // as the thread saves.

@@ -65,9 +65,8 @@ std::ptrdiff_t ReadAhead::next(std::string_view& bytes) {
     slot = &slots_[0];
     slot->got = platform_.read(fd_, slot->data, blockSize_);
     filled_ = consumed_ = 1;
-#if !defined(__EMSCRIPTEN__) && !defined(QVMIN_ONE_THREAD)
     // A full first block: the file may be long, and the rest is read ahead.
-    if (ahead_ && first && slot->got == static_cast<std::ptrdiff_t>(blockSize_)) {
+    if (kBuildHasThreads && ahead_ && first && slot->got == static_cast<std::ptrdiff_t>(blockSize_)) {
       if (!ownBlocks_) {
         ownBlocks_ = std::make_unique_for_overwrite<char[]>(blockSize_ * (kSlots - 1));
         for (std::size_t k = 1; k < kSlots; ++k) slots_[k].data = ownBlocks_.get() + blockSize_ * (k - 1);
@@ -78,7 +77,6 @@ std::ptrdiff_t ReadAhead::next(std::string_view& bytes) {
         // No thread to be had: the file is read in step.
       }
     }
-#endif
   }
   bytes = slot->got > 0 ? std::string_view(slot->data, static_cast<std::size_t>(slot->got)) : std::string_view();
   return slot->got;

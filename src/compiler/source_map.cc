@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "containers/text_map.h"
+#include "platform/platform.h"
 
 namespace qvmin {
 namespace {
@@ -17,17 +18,13 @@ inline bool sameBytes(std::string_view a, std::string_view b) {
 
 SourceMapRecorder::SourceMapRecorder(const OutputBuffer& out, OutputBuffer& map, bool concurrently)
     : out_(out), builder_(map) {
-#if !defined(__EMSCRIPTEN__) && !defined(QVMIN_ONE_THREAD)
-  if (concurrently) {
+  if (kBuildHasThreads && concurrently) {
     try {
       worker_ = std::thread([this] { work(); });
     } catch (const std::system_error&) {
       // No thread to be had: the builder works in step with the run instead.
     }
   }
-#else
-  (void)concurrently;
-#endif
 }
 
 SourceMapRecorder::~SourceMapRecorder() { finish(); }

@@ -37,7 +37,7 @@ bool WriteBehind::take(std::unique_ptr<char[]>& data, std::size_t size) {
   }
   std::unique_lock<std::mutex> lock(mutex_);
   if (failed_) return false;
-  // The buffer made last waits for a slot; every other is taken at once.
+  // The queue is full only while every other buffer waits in it.
   changed_.wait(lock, [this] { return waiting_ < kSlots; });
   queue_[(head_ + waiting_) % kSlots] = Queued{std::move(data), size};
   ++waiting_;

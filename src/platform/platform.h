@@ -10,6 +10,14 @@
 
 namespace qvmin {
 
+// Whether this build may start threads at all: not the WebAssembly build, nor the one-thread
+// build the tests compare with.
+#if defined(__EMSCRIPTEN__) || defined(QVMIN_ONE_THREAD)
+inline constexpr bool kBuildHasThreads = false;
+#else
+inline constexpr bool kBuildHasThreads = true;
+#endif
+
 // Identity of an existing file system entry, links followed.
 struct FileId {
   std::uint64_t device = 0;

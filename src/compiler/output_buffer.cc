@@ -3,7 +3,7 @@
 namespace qvmin {
 
 OutputBuffer::OutputBuffer(const Platform& platform, int fd, std::size_t capacity)
-    : platform_(platform), fd_(fd), capacity_(capacity), data_(std::make_unique_for_overwrite<char[]>(capacity)),
+    : platform_(platform), fd_(fd), capacity_(capacity), data_(std::make_unique_for_overwrite<char8_t[]>(capacity)),
       cursor_(data_.get()),
       limit_(data_.get() + capacity) {}
 
@@ -25,7 +25,7 @@ bool OutputBuffer::flush() {
     cursor_ = data_.get();
     return false;
   }
-  bool ok = writeAll(data_.get(), used());
+  bool ok = writeAll(reinterpret_cast<const char*>(data_.get()), used());
   cursor_ = data_.get();
   return ok;
 }
@@ -35,8 +35,8 @@ bool OutputBuffer::flushFull() {
   const std::size_t size = used();
   if (size == 0) return true;
   handedOver_ += size;
-  lastWritten_ = data_[size - 1];
-  if (watcher_.onBytes != nullptr) watcher_.onBytes(watcher_.context, std::string_view(data_.get(), size));
+  lastWritten_ = static_cast<char>(data_[size - 1]);
+  if (watcher_.onBytes != nullptr) watcher_.onBytes(watcher_.context, buffered());
   if (!behind_->take(data_, size)) failed_ = true;
   cursor_ = data_.get();
   limit_ = cursor_ + capacity_;
@@ -51,7 +51,7 @@ void OutputBuffer::appendSlow(std::string_view bytes) {
     writeAll(bytes.data(), bytes.size());
     return;
   }
-  std::char_traits<char>::copy(data_.get(), bytes.data(), bytes.size());
+  std::memcpy(data_.get(), bytes.data(), bytes.size());
   cursor_ = data_.get() + bytes.size();
 }
 

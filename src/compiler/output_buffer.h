@@ -3,6 +3,7 @@
 // exactly the bytes that were accepted.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -33,49 +34,23 @@ class OutputBuffer {
 
   void put(char byte) {
     if (cursor_ == limit_ && !flushFull()) return;
-    *cursor_++ = byte;
+    *cursor_++ = static_cast<char8_t>(byte);
   }
   [[gnu::always_inline]] void append(std::string_view bytes) {
-    const std::size_t n = bytes.size();
-    if (n > static_cast<std::size_t>(limit_ - cursor_)) {
+    if (bytes.size() > static_cast<std::size_t>(limit_ - cursor_)) {
       appendSlow(bytes);
       return;
     }
-    char* to = cursor_;
-    const char* from = bytes.data();
-    // Most tokens are short: copy them with a few overlapping moves instead of a library call.
-    if (n < 4) {
-      // Punctuators and short names: first, middle and last byte cover all of 1 to 3.
-      if (n != 0) {
-        to[0] = from[0];
-        to[n / 2] = from[n / 2];
-        to[n - 1] = from[n - 1];
-      }
-    } else if (n < 8) {
-      std::uint32_t head, tail;
-      std::memcpy(&head, from, 4);
-      std::memcpy(&tail, from + n - 4, 4);
-      std::memcpy(to, &head, 4);
-      std::memcpy(to + n - 4, &tail, 4);
-    } else if (n <= 16) {
-      std::uint64_t head, tail;
-      std::memcpy(&head, from, 8);
-      std::memcpy(&tail, from + n - 8, 8);
-      std::memcpy(to, &head, 8);
-      std::memcpy(to + n - 8, &tail, 8);
-    } else {
-      std::memcpy(to, from, n);
-    }
-    cursor_ += n;
+    cursor_ = copyToken(cursor_, bytes);
   }
 
   // Room for `size` bytes (no more than the capacity), to be written straight into the buffer
   // and handed back with commit: for text made a few bytes at a time.
   char* reserve(std::size_t size) {
     if (size > static_cast<std::size_t>(limit_ - cursor_)) flushFull();  // empties the buffer, even when the write fails
-    return cursor_;
+    return reinterpret_cast<char*>(cursor_);
   }
-  void commit(char* end) { cursor_ = end; }
+  void commit(char* end) { cursor_ = reinterpret_cast<char8_t*>(end); }
 
   // Writes out what is buffered, and waits for any write still under way; false once any write
   // has failed.
@@ -92,12 +67,54 @@ class OutputBuffer {
   // Bytes taken so far, buffered ones included.
   std::uint64_t taken() const { return handedOver_ + used(); }
   // The bytes taken since the last write.
-  std::string_view buffered() const { return std::string_view(data_.get(), used()); }
+  std::string_view buffered() const { return std::string_view(reinterpret_cast<const char*>(data_.get()), used()); }
   // The last byte handed to the platform; 0 before the first.
   char lastWritten() const { return lastWritten_; }
   void watch(ByteWatcher watcher) { watcher_ = watcher; }
 
  private:
+  friend class OutputCursor;
+
+  // Copies bytes that fit to `to`; returns the end of the copy. Most tokens are short: they are
+  // copied with a few overlapping moves instead of a library call.
+  [[gnu::always_inline]] static char8_t* copyToken(char8_t* to, std::string_view bytes) {
+    const std::size_t n = bytes.size();
+    const char* from = bytes.data();
+    if (n < 4) {
+      // Punctuators and short names: first, middle and last byte cover all of 1 to 3.
+      if (n != 0) {
+        const char first = from[0], middle = from[n / 2], last = from[n - 1];
+        to[0] = static_cast<char8_t>(first);
+        to[n / 2] = static_cast<char8_t>(middle);
+        to[n - 1] = static_cast<char8_t>(last);
+      }
+    } else if (n < 8) {
+      std::uint32_t head, tail;
+      std::memcpy(&head, from, 4);
+      std::memcpy(&tail, from + n - 4, 4);
+      storeBytes(to, head);
+      storeBytes(to + n - 4, tail);
+    } else if (n <= 16) {
+      std::uint64_t head, tail;
+      std::memcpy(&head, from, 8);
+      std::memcpy(&tail, from + n - 8, 8);
+      storeBytes(to, head);
+      storeBytes(to + n - 8, tail);
+    } else {
+      std::memcpy(to, from, n);
+    }
+    return to + n;
+  }
+  // Stores `word`, as read from memory, at `to`, a byte of the buffer's type at a time (the
+  // compiler joins them into one store).
+  template <typename Word>
+  [[gnu::always_inline]] static void storeBytes(char8_t* to, Word word) {
+#pragma GCC unroll 8
+    for (std::size_t i = 0; i < sizeof word; ++i) {
+      const std::size_t shift = 8 * (std::endian::native == std::endian::little ? i : sizeof word - 1 - i);
+      to[i] = static_cast<char8_t>(word >> shift);
+    }
+  }
   void appendSlow(std::string_view bytes);
   // The buffer is full: written at once, or handed to the writer thread.
   bool flushFull();
@@ -107,15 +124,54 @@ class OutputBuffer {
   const Platform& platform_;
   int fd_;
   std::size_t capacity_;
-  std::unique_ptr<char[]> data_;
+  OutputBytes data_;
   // The next free byte and the end of the buffer: a byte written costs one compare.
-  char* cursor_;
-  char* limit_;
+  char8_t* cursor_;
+  char8_t* limit_;
   bool failed_ = false;
   std::uint64_t handedOver_ = 0;
   char lastWritten_ = 0;
   ByteWatcher watcher_;
   std::unique_ptr<WriteBehind> behind_;  // declared last: it ends before the buffer goes
+};
+
+// An output buffer's write position, taken out by a scan loop to keep in registers: the buffer's
+// own position lives in memory, and every call the loop makes could change it. While it is out,
+// only the cursor writes to the buffer; it is handed back before the buffer is used otherwise (a
+// token observer reads the count of bytes taken).
+class OutputCursor {
+ public:
+  explicit OutputCursor(OutputBuffer& buffer)
+      : buffer_(&buffer), cursor_(buffer.cursor_), limit_(buffer.limit_) {}
+
+  void put(char byte) {
+    if (cursor_ == limit_) [[unlikely]] {
+      handBack();
+      buffer_->put(byte);
+      takeAgain();
+      return;
+    }
+    *cursor_++ = static_cast<char8_t>(byte);
+  }
+  [[gnu::always_inline]] void append(std::string_view bytes) {
+    if (bytes.size() > static_cast<std::size_t>(limit_ - cursor_)) [[unlikely]] {
+      handBack();
+      buffer_->appendSlow(bytes);
+      takeAgain();
+      return;
+    }
+    cursor_ = OutputBuffer::copyToken(cursor_, bytes);
+  }
+  void handBack() const { buffer_->cursor_ = cursor_; }
+  void takeAgain() {
+    cursor_ = buffer_->cursor_;
+    limit_ = buffer_->limit_;
+  }
+
+ private:
+  OutputBuffer* buffer_;
+  char8_t* cursor_;
+  char8_t* limit_;
 };
 
 }  // namespace qvmin

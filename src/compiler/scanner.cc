@@ -45,27 +45,65 @@ constexpr CharacterClass kNumberContinuations = detail::makeClass("xXeE");
 
 }  // namespace
 
-[[gnu::always_inline]] inline void Scanner::applySpaceRule() {
-  if (!pendingWhitespace) return;
-  pendingWhitespace = false;
-  if (lastTokenWasWord) {
-    lastTokenWasWord = false;
-    out.put(' ');
-    forgetOperators();
+struct ClassicWriter {
+  ClassicWriter(OutputBuffer& buffer, const ClassicSpacing& spacing) : out(buffer), spacing(spacing) {}
+  // Gives the scanner back its state, and the buffer its write position.
+  void handBack(ClassicSpacing& to) const {
+    to = spacing;
+    out.handBack();
   }
-}
 
-[[gnu::always_inline]] inline void Scanner::writeOperator(char byte) {
-  // Anything between the two characters in the source, a dropped byte included, kept them apart.
-  if (kMayFuseWithNext[static_cast<unsigned char>(lastOperator)] && (pendingWhitespace || droppedSinceOperator) &&
-      wouldFuse(operatorBeforeLast, lastOperator, byte)) {
-    out.put(' ');
+  void forgetOperators() {
+    spacing.lastOperator = 0;
+    spacing.operatorBeforeLast = 0;
+  }
+  [[gnu::always_inline]] void applySpaceRule() {
+    if (!spacing.pendingWhitespace) return;
+    spacing.pendingWhitespace = false;
+    if (spacing.lastTokenWasWord) {
+      spacing.lastTokenWasWord = false;
+      out.put(' ');
+      forgetOperators();
+    }
+  }
+  [[gnu::always_inline]] void writeOperator(char byte) {
+    // Anything between the two characters in the source, a dropped byte included, kept them apart.
+    if (kMayFuseWithNext[static_cast<unsigned char>(spacing.lastOperator)] &&
+        (spacing.pendingWhitespace || spacing.droppedSinceOperator) &&
+        wouldFuse(spacing.operatorBeforeLast, spacing.lastOperator, byte)) {
+      out.put(' ');
+      forgetOperators();
+    }
+    out.put(byte);
+    spacing.operatorBeforeLast = spacing.lastOperator;
+    spacing.lastOperator = byte;
+    spacing.droppedSinceOperator = false;
+  }
+  // An operator character that stands as a token of its own.
+  [[gnu::always_inline]] void writeOperatorToken(char byte) {
+    writeOperator(byte);
+    spacing.pendingWhitespace = false;
+    spacing.lastTokenWasWord = false;
+  }
+  // A word or number, spaced already.
+  [[gnu::always_inline]] void writeWord(std::string_view text) {
+    spacing.lastTokenWasWord = true;
+    out.append(text);
     forgetOperators();
   }
-  out.put(byte);
-  operatorBeforeLast = lastOperator;
-  lastOperator = byte;
-  droppedSinceOperator = false;
+
+  OutputCursor out;
+  ClassicSpacing spacing;
+};
+
+template <bool kObserved>
+[[gnu::always_inline]] inline void Scanner::mark(ClassicWriter& w, TokenClass cls, std::uint64_t offset) {
+  if constexpr (kObserved) {
+    // The observer reads the count of bytes taken, and may read the buffer.
+    w.out.handBack();
+    observer.tell(cls, fileIndex, offset, out.taken());
+    w.out.takeAgain();
+  }
 }
 
 // Moves past the next `target` byte and into `then`; without one, to the end of the block.
@@ -77,58 +115,78 @@ inline const unsigned char* Scanner::skipPast(const unsigned char* p, const unsi
   return static_cast<const unsigned char*>(found) + 1;
 }
 
-void Scanner::endNumber() {
+const unsigned char* Scanner::skipBlockComment(const unsigned char* p, const unsigned char* end) {
+  // Its end is found by the slash, which is rarer than the star (one a line in doc comments). A
+  // slash first in these bytes ends nothing: the star before it is the opening one, or was seen
+  // already.
+  const unsigned char* const from = p;
+  for (;;) {
+    const auto* slash = static_cast<const unsigned char*>(std::memchr(p, '/', static_cast<std::size_t>(end - p)));
+    if (slash == nullptr) {
+      // A star last in the bytes may end the comment with the next ones.
+      mode = end > from && end[-1] == '*' ? ScanMode::kBlockCommentStar : ScanMode::kBlockComment;
+      return end;
+    }
+    p = slash + 1;
+    if (slash > from && slash[-1] == '*') {
+      mode = ScanMode::kBetweenTokens;
+      return p;
+    }
+  }
+}
+
+[[gnu::always_inline]] inline void Scanner::endNumber(ClassicWriter& w) {
   mode = ScanMode::kBetweenTokens;
-  lastTokenWasWord = true;
-  out.append(token);
-  forgetOperators();
+  w.writeWord(token);
   token.clear();
 }
 
 template <bool kObserved>
-[[gnu::always_inline]] inline bool Scanner::writeIdentifier(std::string_view identifier) {
-  lastTokenWasWord = true;
+[[gnu::always_inline]] inline bool Scanner::writeIdentifier(ClassicWriter& w, std::string_view identifier) {
   std::string_view text = identifier;
   const TextMap::Entry* entry = nullptr;
   if (genericizer != nullptr) {
     entry = genericizeIdentifier(*genericizer, identifier);
-    if (entry == nullptr) return false;
+    if (entry == nullptr) {
+      w.spacing.lastTokenWasWord = true;
+      return false;
+    }
     text = entry->value;
   } else if (rewriter.rewrite != nullptr && !rewriter.rewrite(rewriter.context, identifier, &text)) {
+    w.spacing.lastTokenWasWord = true;
     return false;
   }
   if constexpr (kObserved) {
     if (observer.onName != nullptr) observer.onName(observer.context, identifier, text, entry);
   }
-  out.append(text);
-  forgetOperators();
+  w.writeWord(text);
   return true;
 }
 
 template <bool kObserved>
-bool Scanner::endIdentifier() {
+[[gnu::always_inline]] inline bool Scanner::endIdentifier(ClassicWriter& w) {
   mode = ScanMode::kBetweenTokens;
-  if (!writeIdentifier<kObserved>(token)) return false;
+  if (!writeIdentifier<kObserved>(w, token)) return false;
   token.clear();
   return true;
 }
 
-void Scanner::endString(char closingQuote) {
+[[gnu::always_inline]] inline void Scanner::endString(ClassicWriter& w, char closingQuote) {
   mode = ScanMode::kBetweenTokens;
-  lastTokenWasWord = false;
+  w.spacing.lastTokenWasWord = false;
   if (strings.onString != nullptr) strings.onString(strings.context, std::string_view(token).substr(1));
   if (closingQuote != 0) token.push_back(closingQuote);
-  out.append(token);
-  forgetOperators();
+  w.out.append(token);
+  w.forgetOperators();
   token.clear();
 }
 
 template <bool kObserved>
-[[gnu::always_inline]] inline void Scanner::normalRules(unsigned char byte, std::uint64_t offset) {
+[[gnu::always_inline]] inline void Scanner::normalRules(ClassicWriter& w, unsigned char byte, std::uint64_t offset) {
   switch (kByteKinds[byte]) {
     case ByteKind::kDigit:
-      mark<kObserved>(TokenClass::kNumber, offset);
-      applySpaceRule();
+      mark<kObserved>(w, TokenClass::kNumber, offset);
+      w.applySpaceRule();
       mode = ScanMode::kNumber;
       token.push_back(static_cast<char>(byte));
       break;
@@ -136,30 +194,28 @@ template <bool kObserved>
       mode = ScanMode::kPendingSlash;
       break;
     case ByteKind::kOperator:
-      mark<kObserved>(TokenClass::kPunctuator, offset);
-      writeOperator(static_cast<char>(byte));
-      pendingWhitespace = false;
-      lastTokenWasWord = false;
+      mark<kObserved>(w, TokenClass::kPunctuator, offset);
+      w.writeOperatorToken(static_cast<char>(byte));
       break;
     case ByteKind::kApostrophe:
     case ByteKind::kQuote:
-      mark<kObserved>(TokenClass::kString, offset);
-      pendingWhitespace = false;
-      lastTokenWasWord = false;
+      mark<kObserved>(w, TokenClass::kString, offset);
+      w.spacing.pendingWhitespace = false;
+      w.spacing.lastTokenWasWord = false;
       mode = byte == '\'' ? ScanMode::kSingleQuotedString : ScanMode::kDoubleQuotedString;
       token.push_back(static_cast<char>(byte));
       break;
     case ByteKind::kIdentifierStart:
-      mark<kObserved>(TokenClass::kWord, offset);
-      applySpaceRule();
+      mark<kObserved>(w, TokenClass::kWord, offset);
+      w.applySpaceRule();
       mode = ScanMode::kIdentifier;
       token.push_back(static_cast<char>(byte));
       break;
     case ByteKind::kWhitespace:
-      pendingWhitespace = true;
+      w.spacing.pendingWhitespace = true;
       break;
     case ByteKind::kOther:
-      droppedSinceOperator = true;
+      w.spacing.droppedSinceOperator = true;
       break;
   }
 }
@@ -177,6 +233,7 @@ bool Scanner::scanWith(std::string_view bytes) {
   const unsigned char* const end = p + bytes.size();
   // Where a byte of this block is in its file; only computed for an observer.
   auto at = [&](const unsigned char* byte) { return fileOffset + static_cast<std::uint64_t>(byte - begin); };
+  ClassicWriter w(out, spacing);
   while (p < end) {
     unsigned char byte = *p;
     switch (mode) {
@@ -190,36 +247,33 @@ bool Scanner::scanWith(std::string_view bytes) {
           if (kind == ByteKind::kIdentifierStart) {
             const unsigned char* run = skipIdentifierChars(p + 1, end);
             std::string_view identifier(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
-            mark<kObserved>(TokenClass::kWord, at(p));
-            applySpaceRule();
+            mark<kObserved>(w, TokenClass::kWord, at(p));
+            w.applySpaceRule();
             if (run == end) [[unlikely]] {
               mode = ScanMode::kIdentifier;
               token.assign(identifier);
               p = run;
               goto nextMode;
             }
-            if (!writeIdentifier<kObserved>(identifier)) [[unlikely]] {
+            if (!writeIdentifier<kObserved>(w, identifier)) [[unlikely]] {
               token.assign(identifier);
+              w.handBack(spacing);
               return false;
             }
             p = run;
             // A word is most often followed straight away by an operator character: handle it
             // here, where the branch predictor knows a word came before.
             if (kByteKinds[*p] == ByteKind::kOperator) {
-              mark<kObserved>(TokenClass::kPunctuator, at(p));
-              writeOperator(static_cast<char>(*p));
-              pendingWhitespace = false;
-              lastTokenWasWord = false;
+              mark<kObserved>(w, TokenClass::kPunctuator, at(p));
+              w.writeOperatorToken(static_cast<char>(*p));
               ++p;
             }
           } else if (kind == ByteKind::kOperator) {
-            mark<kObserved>(TokenClass::kPunctuator, at(p));
-            writeOperator(static_cast<char>(byte));
-            pendingWhitespace = false;
-            lastTokenWasWord = false;
+            mark<kObserved>(w, TokenClass::kPunctuator, at(p));
+            w.writeOperatorToken(static_cast<char>(byte));
             ++p;
           } else if (kind == ByteKind::kWhitespace) {
-            pendingWhitespace = true;
+            w.spacing.pendingWhitespace = true;
             ++p;
             // Mostly a single space; only indentation and blank lines are worth a wide skip.
             if (p < end && whitespaceChars[*p]) p = skipWhitespace(p + 1, end);
@@ -228,19 +282,48 @@ bool Scanner::scanWith(std::string_view bytes) {
             const unsigned char* run = p + 1;
             while (run < end && digitChars[*run]) ++run;
             if (run < end && !kNumberContinuations[*run]) {
-              mark<kObserved>(TokenClass::kNumber, at(p));
-              applySpaceRule();
-              lastTokenWasWord = true;
-              out.append(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p)));
-              forgetOperators();
+              mark<kObserved>(w, TokenClass::kNumber, at(p));
+              w.applySpaceRule();
+              w.writeWord(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p)));
               p = run;
             } else {
-              normalRules<kObserved>(byte, at(p));
+              normalRules<kObserved>(w, byte, at(p));
               ++p;
               goto nextMode;
             }
+          } else if (kind == ByteKind::kApostrophe || kind == ByteKind::kQuote) {
+            // A string that closes in this block without an escape is written from where it
+            // stands; others are collected.
+            const unsigned char* close = skipStringBody(p + 1, end, static_cast<char>(byte));
+            if (close == end || *close != byte) {
+              normalRules<kObserved>(w, byte, at(p));
+              ++p;
+              goto nextMode;
+            }
+            mark<kObserved>(w, TokenClass::kString, at(p));
+            w.spacing.pendingWhitespace = false;
+            w.spacing.lastTokenWasWord = false;
+            if (strings.onString != nullptr) {
+              strings.onString(strings.context,
+                               std::string_view(reinterpret_cast<const char*>(p + 1), static_cast<std::size_t>(close - p - 1)));
+            }
+            w.out.append(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(close + 1 - p)));
+            w.forgetOperators();
+            p = close + 1;
+          } else if (kind == ByteKind::kSlash && end - p >= 2 && (p[1] == '/' || p[1] == '*')) {
+            // A comment separates like whitespace.
+            w.spacing.pendingWhitespace = true;
+            if (p[1] == '*') {
+              p = skipBlockComment(p + 2, end);
+            } else if (const void* newline = std::memchr(p + 2, '\n', static_cast<std::size_t>(end - p - 2))) {
+              p = static_cast<const unsigned char*>(newline) + 1;
+            } else {
+              mode = ScanMode::kLineComment;
+              p = end;
+            }
+            if (mode != ScanMode::kBetweenTokens) goto nextMode;
           } else {
-            normalRules<kObserved>(byte, at(p));
+            normalRules<kObserved>(w, byte, at(p));
             ++p;
             if (mode != ScanMode::kBetweenTokens) goto nextMode;
           }
@@ -258,8 +341,8 @@ bool Scanner::scanWith(std::string_view bytes) {
           token.push_back(static_cast<char>(byte));
           mode = ScanMode::kNumberExponentMark;
         } else {
-          endNumber();
-          normalRules<kObserved>(byte, at(p));
+          endNumber(w);
+          normalRules<kObserved>(w, byte, at(p));
         }
         ++p;
         continue;
@@ -272,8 +355,8 @@ bool Scanner::scanWith(std::string_view bytes) {
           token.push_back(static_cast<char>(byte));
           mode = ScanMode::kNumberExponentDigits;
         } else {
-          endNumber();
-          normalRules<kObserved>(byte, at(p));
+          endNumber(w);
+          normalRules<kObserved>(w, byte, at(p));
         }
         ++p;
         continue;
@@ -284,8 +367,8 @@ bool Scanner::scanWith(std::string_view bytes) {
           token.push_back(static_cast<char>(byte));
           mode = ScanMode::kNumberExponentDigits;
         } else {
-          endNumber();
-          normalRules<kObserved>(byte, at(p));
+          endNumber(w);
+          normalRules<kObserved>(w, byte, at(p));
         }
         ++p;
         continue;
@@ -294,8 +377,8 @@ bool Scanner::scanWith(std::string_view bytes) {
         if (hexDigitChars[byte]) {
           token.push_back(static_cast<char>(byte));
         } else {
-          endNumber();
-          normalRules<kObserved>(byte, at(p));
+          endNumber(w);
+          normalRules<kObserved>(w, byte, at(p));
         }
         ++p;
         continue;
@@ -308,23 +391,23 @@ bool Scanner::scanWith(std::string_view bytes) {
         } else {
           mode = ScanMode::kBetweenTokens;
           // The slash was the byte before this one, maybe at the end of the last block.
-          mark<kObserved>(TokenClass::kPunctuator, at(p) - 1);
-          writeOperator('/');
-          lastTokenWasWord = false;
-          normalRules<kObserved>(byte, at(p));
+          mark<kObserved>(w, TokenClass::kPunctuator, at(p) - 1);
+          w.writeOperator('/');
+          w.spacing.lastTokenWasWord = false;
+          normalRules<kObserved>(w, byte, at(p));
         }
         ++p;
         continue;
 
       // Every byte of a comment separates like whitespace; only its closing bytes matter.
       case ScanMode::kLineComment:
-        pendingWhitespace = true;
+        w.spacing.pendingWhitespace = true;
         p = skipPast(p, end, '\n', ScanMode::kBetweenTokens);
         continue;
 
       case ScanMode::kBlockComment:
-        pendingWhitespace = true;
-        p = skipPast(p, end, '*', ScanMode::kBlockCommentStar);
+        w.spacing.pendingWhitespace = true;
+        p = skipBlockComment(p, end);
         continue;
 
       case ScanMode::kBlockCommentStar:
@@ -344,7 +427,7 @@ bool Scanner::scanWith(std::string_view bytes) {
         token.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
         if (p == end) continue;
         if (*p == quote) {
-          endString(quote);
+          endString(w, quote);
         } else {
           token.push_back('\\');
           mode = quote == '\'' ? ScanMode::kSingleQuotedEscape : ScanMode::kDoubleQuotedEscape;
@@ -365,17 +448,23 @@ bool Scanner::scanWith(std::string_view bytes) {
         p = skipIdentifierChars(p, end);
         token.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
         if (p == end) continue;
-        if (!endIdentifier<kObserved>()) return false;
-        normalRules<kObserved>(*p, at(p));
+        if (!endIdentifier<kObserved>(w)) {
+          w.handBack(spacing);
+          return false;
+        }
+        normalRules<kObserved>(w, *p, at(p));
         ++p;
         continue;
       }
     }
   }
+  w.handBack(spacing);
   return true;
 }
 
 bool Scanner::endOfFile() {
+  ClassicWriter w(out, spacing);
+  bool ended = true;
   switch (mode) {
     case ScanMode::kBetweenTokens:
       break;
@@ -384,30 +473,31 @@ bool Scanner::endOfFile() {
     case ScanMode::kNumberExponentSign:
     case ScanMode::kNumberExponentDigits:
     case ScanMode::kHexNumber:
-      endNumber();
+      endNumber(w);
       break;
     case ScanMode::kPendingSlash:
       mode = ScanMode::kBetweenTokens;
-      if (observer.watches()) mark<true>(TokenClass::kPunctuator, fileOffset - 1);
-      writeOperator('/');
+      if (observer.watches()) mark<true>(w, TokenClass::kPunctuator, fileOffset - 1);
+      w.writeOperator('/');
       break;
     case ScanMode::kLineComment:
     case ScanMode::kBlockComment:
     case ScanMode::kBlockCommentStar:
       mode = ScanMode::kBetweenTokens;
-      pendingWhitespace = true;
+      w.spacing.pendingWhitespace = true;
       break;
     case ScanMode::kSingleQuotedString:
     case ScanMode::kSingleQuotedEscape:
     case ScanMode::kDoubleQuotedString:
     case ScanMode::kDoubleQuotedEscape:
-      endString(0);
+      endString(w, 0);
       break;
     case ScanMode::kIdentifier:
-      if (!(observer.watches() ? endIdentifier<true>() : endIdentifier<false>())) return false;
+      ended = observer.watches() ? endIdentifier<true>(w) : endIdentifier<false>(w);
       break;
   }
-  return true;
+  w.handBack(spacing);
+  return ended;
 }
 
 }  // namespace qvmin

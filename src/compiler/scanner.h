@@ -39,6 +39,19 @@ enum class ScanMode : std::uint8_t {
   kIdentifier,
 };
 
+// What the writing remembers of the tokens already written, to space the next one.
+struct ClassicSpacing {
+  bool pendingWhitespace = false;  // whitespace, a comment or a file boundary since the last token
+  bool lastTokenWasWord = false;   // the last token written was an identifier or a number
+  char lastOperator = 0;           // the operator character written last, if the last write was one
+  char operatorBeforeLast = 0;     // the one written just before it, if that was one too
+  bool droppedSinceOperator = false;  // a byte was dropped after that operator character
+};
+
+// A scan's writing side: the spacing and the output's write position, held by the scan loop
+// itself so that both stay in registers.
+struct ClassicWriter;
+
 struct Scanner {
   // Identifiers are genericized when a genericizer is given, else written as they are.
   Scanner(OutputBuffer& out, Genericizer* genericizer) : out(out), genericizer(genericizer) {}
@@ -51,8 +64,8 @@ struct Scanner {
   bool endOfFile();
   // Between two files only the spacing state carries over, and the boundary separates.
   void crossFileBoundary() {
-    lastTokenWasWord = true;
-    pendingWhitespace = true;
+    spacing.lastTokenWasWord = true;
+    spacing.pendingWhitespace = true;
     ++fileIndex;
     fileOffset = 0;
   }
@@ -77,11 +90,7 @@ struct Scanner {
     fileIndex = later.fileIndex;
     fileOffset = later.fileOffset;
     mode = later.mode;
-    pendingWhitespace = later.pendingWhitespace;
-    lastTokenWasWord = later.lastTokenWasWord;
-    lastOperator = later.lastOperator;
-    operatorBeforeLast = later.operatorBeforeLast;
-    droppedSinceOperator = later.droppedSinceOperator;
+    spacing = later.spacing;
     token.swap(later.token);
   }
 
@@ -95,37 +104,27 @@ struct Scanner {
   std::uint32_t fileIndex = 0;
   std::uint64_t fileOffset = 0;    // bytes of the current file before the block being scanned
   ScanMode mode = ScanMode::kBetweenTokens;
-  bool pendingWhitespace = false;  // whitespace, a comment or a file boundary since the last token
-  bool lastTokenWasWord = false;   // the last token written was an identifier or a number
-  char lastOperator = 0;           // the operator character written last, if the last write was one
-  char operatorBeforeLast = 0;     // the one written just before it, if that was one too
-  bool droppedSinceOperator = false;  // a byte was dropped after that operator character
+  ClassicSpacing spacing;
   std::string token;               // the number, identifier or string being collected
   std::uint32_t guessedStartFile = 0;    // where a scan started inside a file began
   std::uint64_t guessedStartOffset = 0;
 
  private:
-  void forgetOperators() {
-    lastOperator = 0;
-    operatorBeforeLast = 0;
-  }
   template <bool kObserved>
   bool scanWith(std::string_view bytes);
   template <bool kObserved>
-  void mark(TokenClass cls, std::uint64_t offset) {
-    if constexpr (kObserved) observer.tell(cls, fileIndex, offset, out.taken());
-  }
+  void mark(ClassicWriter& w, TokenClass cls, std::uint64_t offset);
   template <bool kObserved>
-  void normalRules(unsigned char byte, std::uint64_t offset);
-  void applySpaceRule();
-  void writeOperator(char byte);
+  void normalRules(ClassicWriter& w, unsigned char byte, std::uint64_t offset);
   const unsigned char* skipPast(const unsigned char* p, const unsigned char* end, char target, ScanMode then);
-  void endNumber();
+  // Past the end of a block comment, into the mode after it; the end of the bytes if it goes on.
+  const unsigned char* skipBlockComment(const unsigned char* p, const unsigned char* end);
+  void endNumber(ClassicWriter& w);
   template <bool kObserved>
-  bool writeIdentifier(std::string_view identifier);
+  bool writeIdentifier(ClassicWriter& w, std::string_view identifier);
   template <bool kObserved>
-  bool endIdentifier();
-  void endString(char closingQuote);
+  bool endIdentifier(ClassicWriter& w);
+  void endString(ClassicWriter& w, char closingQuote);
 };
 
 }  // namespace qvmin

@@ -17,12 +17,12 @@ WriteBehind::~WriteBehind() {
   thread_.join();
 }
 
-bool WriteBehind::write(const char* bytes, std::size_t size) {
-  const std::ptrdiff_t accepted = platform_.write(fd_, bytes, size);
+bool WriteBehind::write(const char8_t* bytes, std::size_t size) {
+  const std::ptrdiff_t accepted = platform_.write(fd_, reinterpret_cast<const char*>(bytes), size);
   return accepted >= 0 && static_cast<std::size_t>(accepted) == size;
 }
 
-bool WriteBehind::take(std::unique_ptr<char[]>& data, std::size_t size) {
+bool WriteBehind::take(OutputBytes& data, std::size_t size) {
   if (!startTried_) {
     startTried_ = true;
     try {
@@ -45,7 +45,7 @@ bool WriteBehind::take(std::unique_ptr<char[]>& data, std::size_t size) {
   if (freeCount_ == 0 && made_ < kSlots) {
     ++made_;
     lock.unlock();
-    data = std::make_unique_for_overwrite<char[]>(capacity_);
+    data = std::make_unique_for_overwrite<char8_t[]>(capacity_);
     return true;
   }
   changed_.wait(lock, [this] { return freeCount_ != 0; });

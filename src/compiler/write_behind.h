@@ -14,6 +14,11 @@
 
 namespace qvmin {
 
+// An output buffer's bytes. Held as char8_t, which unlike char aliases nothing else: a byte
+// stored into the buffer cannot be taken for a store into the writer's or scanner's own state,
+// which then stays in registers across the stores.
+using OutputBytes = std::unique_ptr<char8_t[]>;
+
 class WriteBehind {
  public:
   // Writes to `fd` buffers of `capacity` bytes; the platform's write must be callable from a thread.
@@ -25,17 +30,17 @@ class WriteBehind {
 
   // Queues the `size` bytes of `data` and puts a free buffer in its place; false once a write
   // has failed, when the bytes are dropped.
-  bool take(std::unique_ptr<char[]>& data, std::size_t size);
+  bool take(OutputBytes& data, std::size_t size);
   // Waits until every queued buffer is written; false if a write failed.
   bool settle();
 
  private:
   static constexpr std::size_t kSlots = 4;
   struct Queued {
-    std::unique_ptr<char[]> data;
+    OutputBytes data;
     std::size_t size = 0;
   };
-  bool write(const char* bytes, std::size_t size);
+  bool write(const char8_t* bytes, std::size_t size);
   void run();
 
   const Platform& platform_;
@@ -49,7 +54,7 @@ class WriteBehind {
   std::size_t waiting_ = 0;
   bool writing_ = false;
   // While the caller waits for one, every buffer made may be free: kSlots and the caller's own.
-  std::unique_ptr<char[]> free_[kSlots + 1];
+  OutputBytes free_[kSlots + 1];
   std::size_t freeCount_ = 0;
   std::size_t made_ = 0;
   bool failed_ = false;

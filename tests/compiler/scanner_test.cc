@@ -44,6 +44,10 @@ TEST(Scanner, WhitespaceAndComments) {
       {{"/***/x"}, "x"},
       {{"a/*/ x */b"}, "a b"},
       {{"a/**/b"}, "a b"},
+      {{"a/*/*/b"}, "a b"},
+      {{"a/* 1/2 ** 3 **/b"}, "a b"},
+      {{"a/*x*//b"}, "a/b"},
+      {{"a/*x*/ /b"}, "a/b"},
       {{"a/* never closed"}, "a"},
       {{"a// to the end"}, "a"},
       {{"a// cr only\rb\rc"}, "a"},
@@ -65,6 +69,7 @@ TEST(Scanner, StringsPassUnchanged) {
       {{"\"it's\" + \"a\\\"b\""}, "\"it's\"+\"a\\\"b\""},
       {{"'a  /* b */  c'"}, "'a  /* b */  c'"},
       {{std::string("'\x00\x80\n'", 5)}, std::string("'\x00\x80\n'", 5)},
+      {{"x='a\"b'+\"''\"+''"}, "x='a\"b'+\"''\"+''"},
       {{"'open", "x"}, "'open x"},
       {{"\"open\\", "'b'"}, "\"open\\'b'"},
   });

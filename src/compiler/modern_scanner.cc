@@ -230,6 +230,11 @@ constexpr std::array<std::uint16_t, 256> kWordLengthsByFirst = [] {
 
 unsigned wordTraitsOfCandidate(std::string_view w);
 
+// Set in a map entry's mark once the word's traits are kept in its other bits.
+constexpr std::uint8_t kWordTraitsKnown = 0x80;
+static_assert((ModernScanner::kAfterDot | ModernScanner::kOpensControl | ModernScanner::kBraceIsExpression |
+               ModernScanner::kLineSensitive | ModernScanner::kAfterFor | ModernScanner::kRegexAllowed) < kWordTraitsKnown);
+
 [[gnu::always_inline]] inline unsigned wordTraits(std::string_view w) {
   if (w.size() > 15 || ((kWordLengthsByFirst[static_cast<unsigned char>(w[0])] >> w.size()) & 1) == 0) return 0;
   return wordTraitsOfCandidate(w);
@@ -383,6 +388,7 @@ namespace {
 // Stand-ins for the writer and the output in a pass that only reads: every call compiles away.
 struct NoWriter {
   void begin(TokenClass, std::string_view) {}
+  void beginWord(std::string_view) {}
   void end(TokenClass, std::string_view = {}, bool = false) {}
   void write(TokenClass, std::string_view) {}
   void writeLonePunctuator(char) {}
@@ -543,10 +549,21 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
                   return static_cast<std::size_t>(p - begin);
                 }
               }
-              const unsigned traits = escaped || (context & kAfterDot) != 0 ? 0 : wordTraits(raw);
+              unsigned traits = 0;
+              if (!escaped && (context & kAfterDot) == 0) {
+                // Known from the genericizer's entry after the word's first time.
+                if (entry == nullptr) {
+                  traits = wordTraits(raw);
+                } else if ((entry->mark & kWordTraitsKnown) != 0) {
+                  traits = entry->mark & ~kWordTraitsKnown;
+                } else {
+                  traits = wordTraits(raw);
+                  entry->mark = static_cast<std::uint8_t>(traits | kWordTraitsKnown);
+                }
+              }
               markToken(p, TokenClass::kWord);
               markName(escaped ? std::string_view(decoded) : raw, text, entry);
-              writer.begin(TokenClass::kWord, text);
+              writer.beginWord(text);
               out.append(text);
               writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
               // for await ( opens a loop head like for (.
@@ -568,9 +585,25 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               p = numEnd;
               continue;
             }
-            case CodeByte::kQuote:
+            case CodeByte::kQuote: {
               markToken(p, TokenClass::kString);
               writer.begin(TokenClass::kString, bytesOf(p, p + 1));
+              // A string that closes in these bytes without an escape or a line break, the common
+              // case, is written whole from where it stands.
+              const unsigned char* close = findAnyOf(p + 1, end, byte, '\\', '\n', '\r');
+              if (close != end && *close == byte) {
+                out.append(bytesOf(p, close + 1));
+                if (close != p + 1) stringEndsInCrContinuation = false;
+                if (strings.onString != nullptr) {
+                  literalText.clear();
+                  literalMayName = true;
+                  endLiteral(bytesOf(p + 1, close));
+                }
+                writer.end(TokenClass::kString);
+                afterToken(false);
+                p = close + 1;
+                continue;
+              }
               out.put(static_cast<char>(byte));
               quote = static_cast<char>(byte);
               mode = ModernMode::kString;
@@ -578,6 +611,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               literalMayName = true;
               ++p;
               goto leftCode;
+            }
             case CodeByte::kBackquote:
               markToken(p, TokenClass::kTemplate);
               writer.begin(TokenClass::kTemplate, "`");
@@ -645,9 +679,12 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               if (end - p < 2 && !last) return static_cast<std::size_t>(p - begin);
               const unsigned char next = end - p >= 2 ? p[1] : 0;
               if (next == '/') {
-                mode = ModernMode::kLineComment;
                 writer.separate(false);
-                p += 2;
+                // Most line comments end at an LF or a CR in these bytes, which the code after
+                // them reads; the rest, and LS or PS, are left to the comment's own mode.
+                p = findAnyOf(p + 2, end, '\n', '\r', 0xE2, 0xE2);
+                if (p != end && *p != 0xE2) continue;
+                mode = ModernMode::kLineComment;
                 goto leftCode;
               }
               if (next == '*') {

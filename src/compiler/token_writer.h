@@ -90,6 +90,19 @@ struct ModernTokenWriter {
     if (spaceNeededAfterSeparator(next, head, first)) writeSpace();
   }
 
+  // What begin(TokenClass::kWord, text) writes: every byte that begins a word joins only a word
+  // before it (kJoinsAfter), so the word's text need not be looked at.
+  [[gnu::always_inline]] void beginWord(std::string_view text) {
+    if (pendingSeparator) {
+      if (pendingLineTerminator) {
+        beginAfterLineBreak(TokenClass::kWord, text);
+        return;
+      }
+      pendingSeparator = false;
+    }
+    if ((joinsNext & kJoinsWord) != 0) writeSpace();
+  }
+
   // Records the token just written. `text` is a punctuator's or a number's text, or a regular
   // expression's flags (others need none); `lineSensitiveWord` marks a word after which a line break may end a statement even
   // before a closing punctuator.

@@ -86,6 +86,9 @@ class TextMap {
     // A number the map's user may keep with the entry (a watcher of the names written keeps
     // its own index of the key here); -1 until it is set.
     mutable std::int32_t tag = -1;
+    // A few bits more the user may keep with it (the modern scanner: what the word is to its
+    // grammar); 0 until set.
+    mutable std::uint8_t mark = 0;
   };
 
   TextMap();

@@ -397,6 +397,7 @@ struct NoWriter {
 };
 struct NoOutput {
   void append(std::string_view) {}
+  void appendReadingAhead(std::string_view) {}
   void put(char) {}
 };
 
@@ -564,7 +565,12 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               markToken(p, TokenClass::kWord);
               markName(escaped ? std::string_view(decoded) : raw, text, entry);
               writer.beginWord(text);
-              out.append(text);
+              // A name the genericizer's map holds may be read 16 bytes at a time.
+              if (entry != nullptr && text.data() == entry->value.data()) {
+                out.appendReadingAhead(text);
+              } else {
+                out.append(text);
+              }
               writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
               // for await ( opens a loop head like for (.
               const bool awaitAfterFor = (context & kAfterFor) != 0 && traits != 0 && raw == "await";
@@ -579,7 +585,11 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               markToken(p, TokenClass::kNumber);
               const std::string_view text = bytesOf(p, numEnd);
               writer.begin(TokenClass::kNumber, text);
-              out.append(text);
+              if (end - p >= 16) {
+                out.appendReadingAhead(text);
+              } else {
+                out.append(text);
+              }
               writer.end(TokenClass::kNumber, text);
               afterToken(false);
               p = numEnd;
@@ -592,7 +602,11 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               // case, is written whole from where it stands.
               const unsigned char* close = findAnyOf(p + 1, end, byte, '\\', '\n', '\r');
               if (close != end && *close == byte) {
-                out.append(bytesOf(p, close + 1));
+                if (end - p >= 16) {
+                  out.appendReadingAhead(bytesOf(p, close + 1));
+                } else {
+                  out.append(bytesOf(p, close + 1));
+                }
                 if (close != p + 1) stringEndsInCrContinuation = false;
                 if (strings.onString != nullptr) {
                   literalText.clear();

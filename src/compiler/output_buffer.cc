@@ -3,7 +3,7 @@
 namespace qvmin {
 
 OutputBuffer::OutputBuffer(const Platform& platform, int fd, std::size_t capacity)
-    : platform_(platform), fd_(fd), capacity_(capacity), data_(std::make_unique_for_overwrite<char8_t[]>(capacity)),
+    : platform_(platform), fd_(fd), capacity_(capacity), data_(std::make_unique_for_overwrite<char8_t[]>(capacity + kOutputSlack)),
       cursor_(data_.get()),
       limit_(data_.get() + capacity) {}
 

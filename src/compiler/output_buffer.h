@@ -43,6 +43,12 @@ class OutputBuffer {
     }
     cursor_ = copyToken(cursor_, bytes);
   }
+  // The same for bytes followed by enough others that 16 may be read from their start (a
+  // generic name, kept by its map; a token in the middle of a read block): a short run is copied
+  // whole, with no branch on its length, and what lands past its end is overwritten later.
+  [[gnu::always_inline]] void appendReadingAhead(std::string_view bytes) {
+    if (!copyShortReadingAhead(cursor_, limit_, bytes)) append(bytes);
+  }
 
   // Room for `size` bytes (no more than the capacity), to be written straight into the buffer
   // and handed back with commit: for text made a few bytes at a time.
@@ -105,6 +111,14 @@ class OutputBuffer {
     }
     return to + n;
   }
+  // Copies bytes of at most kOutputSlack that fit, 16 at once, and moves `cursor` past them.
+  [[gnu::always_inline]] static bool copyShortReadingAhead(char8_t*& cursor, char8_t* limit, std::string_view bytes) {
+    const std::size_t n = bytes.size();
+    if (n > kOutputSlack || n > static_cast<std::size_t>(limit - cursor)) [[unlikely]] return false;
+    std::memcpy(cursor, bytes.data(), kOutputSlack);
+    cursor += n;
+    return true;
+  }
   // Stores `word`, as read from memory, at `to`, a byte of the buffer's type at a time (the
   // compiler joins them into one store).
   template <typename Word>
@@ -161,6 +175,9 @@ class OutputCursor {
       return;
     }
     cursor_ = OutputBuffer::copyToken(cursor_, bytes);
+  }
+  [[gnu::always_inline]] void appendReadingAhead(std::string_view bytes) {
+    if (!OutputBuffer::copyShortReadingAhead(cursor_, limit_, bytes)) append(bytes);
   }
   void handBack() const { buffer_->cursor_ = cursor_; }
   void takeAgain() {

@@ -85,10 +85,14 @@ struct ClassicWriter {
     spacing.pendingWhitespace = false;
     spacing.lastTokenWasWord = false;
   }
-  // A word or number, spaced already.
-  [[gnu::always_inline]] void writeWord(std::string_view text) {
+  // A word or number, spaced already; readableAhead when 16 bytes may be read from its start.
+  [[gnu::always_inline]] void writeWord(std::string_view text, bool readableAhead = false) {
     spacing.lastTokenWasWord = true;
-    out.append(text);
+    if (readableAhead) {
+      out.appendReadingAhead(text);
+    } else {
+      out.append(text);
+    }
     forgetOperators();
   }
 
@@ -142,7 +146,8 @@ const unsigned char* Scanner::skipBlockComment(const unsigned char* p, const uns
 }
 
 template <bool kObserved>
-[[gnu::always_inline]] inline bool Scanner::writeIdentifier(ClassicWriter& w, std::string_view identifier) {
+[[gnu::always_inline]] inline bool Scanner::writeIdentifier(ClassicWriter& w, std::string_view identifier,
+                                                            bool readableAhead) {
   std::string_view text = identifier;
   const TextMap::Entry* entry = nullptr;
   if (genericizer != nullptr) {
@@ -159,14 +164,16 @@ template <bool kObserved>
   if constexpr (kObserved) {
     if (observer.onName != nullptr) observer.onName(observer.context, identifier, text, entry);
   }
-  w.writeWord(text);
+  // A generic name is kept by the map, which lets 16 bytes be read from it; an identifier
+  // written as it is stands in the input.
+  w.writeWord(text, entry != nullptr || (readableAhead && text.data() == identifier.data()));
   return true;
 }
 
 template <bool kObserved>
 [[gnu::always_inline]] inline bool Scanner::endIdentifier(ClassicWriter& w) {
   mode = ScanMode::kBetweenTokens;
-  if (!writeIdentifier<kObserved>(w, token)) return false;
+  if (!writeIdentifier<kObserved>(w, token, false)) return false;
   token.clear();
   return true;
 }
@@ -255,7 +262,7 @@ bool Scanner::scanWith(std::string_view bytes) {
               p = run;
               goto nextMode;
             }
-            if (!writeIdentifier<kObserved>(w, identifier)) [[unlikely]] {
+            if (!writeIdentifier<kObserved>(w, identifier, end - p >= 16)) [[unlikely]] {
               token.assign(identifier);
               w.handBack(spacing);
               return false;
@@ -284,7 +291,8 @@ bool Scanner::scanWith(std::string_view bytes) {
             if (run < end && !kNumberContinuations[*run]) {
               mark<kObserved>(w, TokenClass::kNumber, at(p));
               w.applySpaceRule();
-              w.writeWord(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p)));
+              w.writeWord(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p)),
+                          end - p >= 16);
               p = run;
             } else {
               normalRules<kObserved>(w, byte, at(p));
@@ -307,7 +315,12 @@ bool Scanner::scanWith(std::string_view bytes) {
               strings.onString(strings.context,
                                std::string_view(reinterpret_cast<const char*>(p + 1), static_cast<std::size_t>(close - p - 1)));
             }
-            w.out.append(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(close + 1 - p)));
+            const std::string_view string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(close + 1 - p));
+            if (end - p >= 16) {
+              w.out.appendReadingAhead(string);
+            } else {
+              w.out.append(string);
+            }
             w.forgetOperators();
             p = close + 1;
           } else if (kind == ByteKind::kSlash && end - p >= 2 && (p[1] == '/' || p[1] == '*')) {

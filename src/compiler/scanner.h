@@ -121,7 +121,7 @@ struct Scanner {
   const unsigned char* skipBlockComment(const unsigned char* p, const unsigned char* end);
   void endNumber(ClassicWriter& w);
   template <bool kObserved>
-  bool writeIdentifier(ClassicWriter& w, std::string_view identifier);
+  bool writeIdentifier(ClassicWriter& w, std::string_view identifier, bool readableAhead);
   template <bool kObserved>
   bool endIdentifier(ClassicWriter& w);
   void endString(ClassicWriter& w, char closingQuote);

@@ -45,7 +45,7 @@ bool WriteBehind::take(OutputBytes& data, std::size_t size) {
   if (freeCount_ == 0 && made_ < kSlots) {
     ++made_;
     lock.unlock();
-    data = std::make_unique_for_overwrite<char8_t[]>(capacity_);
+    data = std::make_unique_for_overwrite<char8_t[]>(capacity_ + kOutputSlack);
     return true;
   }
   changed_.wait(lock, [this] { return freeCount_ != 0; });

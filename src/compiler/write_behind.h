@@ -19,6 +19,10 @@ namespace qvmin {
 // which then stays in registers across the stores.
 using OutputBytes = std::unique_ptr<char8_t[]>;
 
+// Bytes allocated past an output buffer's capacity: a short token is copied 16 bytes at a time,
+// and what lands past its end is overwritten by the next.
+inline constexpr std::size_t kOutputSlack = 16;
+
 class WriteBehind {
  public:
   // Writes to `fd` buffers of `capacity` bytes; the platform's write must be callable from a thread.

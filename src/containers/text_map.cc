@@ -14,7 +14,8 @@ std::string_view TextMap::store(std::string_view text) {
   if (text.size() > textChunkLeft_) {
     // A text longer than a chunk gets a chunk of its own.
     std::size_t size = std::max(kTextChunk, text.size());
-    textChunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+    // Zeroed, and 16 bytes longer, so that 16 bytes may be read from every text's start.
+    textChunks_.push_back(std::make_unique<char[]>(size + kReadableAhead));
     textCursor_ = textChunks_.back().get();
     textChunkLeft_ = size;
   }

@@ -80,6 +80,9 @@ inline bool sameText(const char* a, const char* b, std::size_t n) {
 
 class TextMap {
  public:
+  // Bytes that may be read from the start of any text the map keeps, past its end if need be.
+  static constexpr std::size_t kReadableAhead = 16;
+
   struct Entry {
     std::string_view key;
     std::string_view value;

@@ -147,6 +147,19 @@ inline const unsigned char* skipStringBody(const unsigned char* p, const unsigne
   return p;
 }
 
+// Past the */ that ends a block comment whose text goes on from `from`; null when these bytes
+// hold none. The end is found by the slash, which is rarer than the star (one a line in doc
+// comments); a slash first in the bytes ends nothing, since the star before it is the opening
+// one or was seen already.
+inline const unsigned char* blockCommentEnd(const unsigned char* from, const unsigned char* end) {
+  for (const unsigned char* p = from;;) {
+    const auto* slash = static_cast<const unsigned char*>(std::memchr(p, '/', static_cast<std::size_t>(end - p)));
+    if (slash == nullptr) return nullptr;
+    if (slash > from && slash[-1] == '*') return slash + 1;
+    p = slash + 1;
+  }
+}
+
 // A bit per byte of the `size` (at most 64) bytes at p, lowest first: set for LF, CR and
 // non-ASCII bytes, which do more than add one to a column.
 inline std::uint64_t lineBreakOrNonAsciiBits(const unsigned char* p, std::size_t size) {

@@ -397,7 +397,7 @@ struct NoWriter {
 };
 struct NoOutput {
   void append(std::string_view) {}
-  void appendReadingAhead(std::string_view) {}
+  void append(std::string_view, bool) {}
   void put(char) {}
 };
 
@@ -566,11 +566,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               markName(escaped ? std::string_view(decoded) : raw, text, entry);
               writer.beginWord(text);
               // A name the genericizer's map holds may be read 16 bytes at a time.
-              if (entry != nullptr && text.data() == entry->value.data()) {
-                out.appendReadingAhead(text);
-              } else {
-                out.append(text);
-              }
+              out.append(text, entry != nullptr && text.data() == entry->value.data());
               writer.end(TokenClass::kWord, {}, (traits & kLineSensitive) != 0);
               // for await ( opens a loop head like for (.
               const bool awaitAfterFor = (context & kAfterFor) != 0 && traits != 0 && raw == "await";
@@ -585,11 +581,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               markToken(p, TokenClass::kNumber);
               const std::string_view text = bytesOf(p, numEnd);
               writer.begin(TokenClass::kNumber, text);
-              if (end - p >= 16) {
-                out.appendReadingAhead(text);
-              } else {
-                out.append(text);
-              }
+              out.append(text, end - p >= 16);
               writer.end(TokenClass::kNumber, text);
               afterToken(false);
               p = numEnd;
@@ -602,11 +594,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               // case, is written whole from where it stands.
               const unsigned char* close = findAnyOf(p + 1, end, byte, '\\', '\n', '\r');
               if (close != end && *close == byte) {
-                if (end - p >= 16) {
-                  out.appendReadingAhead(bytesOf(p, close + 1));
-                } else {
-                  out.append(bytesOf(p, close + 1));
-                }
+                out.append(bytesOf(p, close + 1), end - p >= 16);
                 if (close != p + 1) stringEndsInCrContinuation = false;
                 if (strings.onString != nullptr) {
                   literalText.clear();
@@ -1000,24 +988,14 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
       case ModernMode::kBlockComment: {
         // Only its end matters, and whether it holds a line break; once one is seen, only the end.
         if (lineTerminatorSinceToken()) {
-          // Its end is found by the slash, which is rarer than the star (one a line in doc
-          // comments). A slash first in these bytes ends nothing: the star before it is the
-          // opening one, or was seen already.
-          const unsigned char* const from = p;
-          for (;;) {
-            const auto* slash = static_cast<const unsigned char*>(std::memchr(p, '/', static_cast<std::size_t>(end - p)));
-            if (slash == nullptr) {
-              // A star last in the bytes may end the comment with the next ones.
-              if (!last && end[-1] == '*') return static_cast<std::size_t>(end - 1 - begin);
-              p = end;
-              break;
-            }
-            p = slash + 1;
-            if (slash > from && slash[-1] == '*') {
-              mode = ModernMode::kCode;
-              break;
-            }
+          if (const unsigned char* after = blockCommentEnd(p, end)) {
+            p = after;
+            mode = ModernMode::kCode;
+            continue;
           }
+          // A star last in the bytes may end the comment with the next ones.
+          if (!last && end[-1] == '*') return static_cast<std::size_t>(end - 1 - begin);
+          p = end;
           continue;
         }
         for (;;) {

@@ -43,11 +43,16 @@ class OutputBuffer {
     }
     cursor_ = copyToken(cursor_, bytes);
   }
-  // The same for bytes followed by enough others that 16 may be read from their start (a
-  // generic name, kept by its map; a token in the middle of a read block): a short run is copied
-  // whole, with no branch on its length, and what lands past its end is overwritten later.
-  [[gnu::always_inline]] void appendReadingAhead(std::string_view bytes) {
-    if (!copyShortReadingAhead(cursor_, limit_, bytes)) append(bytes);
+  // The same, where `readableAhead` says that 16 bytes may be read from the bytes' start (a
+  // generic name, kept by its map; a token in the middle of a read block): a short run is then
+  // copied whole, with no branch on its length, and what lands past its end is overwritten later.
+  // (Each case has its own fallback: joined, the compiler stops telling them apart.)
+  [[gnu::always_inline]] void append(std::string_view bytes, bool readableAhead) {
+    if (!readableAhead) {
+      append(bytes);
+    } else if (!copyShortReadingAhead(cursor_, limit_, bytes)) {
+      append(bytes);
+    }
   }
 
   // Room for `size` bytes (no more than the capacity), to be written straight into the buffer
@@ -176,8 +181,12 @@ class OutputCursor {
     }
     cursor_ = OutputBuffer::copyToken(cursor_, bytes);
   }
-  [[gnu::always_inline]] void appendReadingAhead(std::string_view bytes) {
-    if (!OutputBuffer::copyShortReadingAhead(cursor_, limit_, bytes)) append(bytes);
+  [[gnu::always_inline]] void append(std::string_view bytes, bool readableAhead) {
+    if (!readableAhead) {
+      append(bytes);
+    } else if (!OutputBuffer::copyShortReadingAhead(cursor_, limit_, bytes)) {
+      append(bytes);
+    }
   }
   void handBack() const { buffer_->cursor_ = cursor_; }
   void takeAgain() {

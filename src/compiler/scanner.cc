@@ -88,11 +88,7 @@ struct ClassicWriter {
   // A word or number, spaced already; readableAhead when 16 bytes may be read from its start.
   [[gnu::always_inline]] void writeWord(std::string_view text, bool readableAhead = false) {
     spacing.lastTokenWasWord = true;
-    if (readableAhead) {
-      out.appendReadingAhead(text);
-    } else {
-      out.append(text);
-    }
+    out.append(text, readableAhead);
     forgetOperators();
   }
 
@@ -120,23 +116,13 @@ inline const unsigned char* Scanner::skipPast(const unsigned char* p, const unsi
 }
 
 const unsigned char* Scanner::skipBlockComment(const unsigned char* p, const unsigned char* end) {
-  // Its end is found by the slash, which is rarer than the star (one a line in doc comments). A
-  // slash first in these bytes ends nothing: the star before it is the opening one, or was seen
-  // already.
-  const unsigned char* const from = p;
-  for (;;) {
-    const auto* slash = static_cast<const unsigned char*>(std::memchr(p, '/', static_cast<std::size_t>(end - p)));
-    if (slash == nullptr) {
-      // A star last in the bytes may end the comment with the next ones.
-      mode = end > from && end[-1] == '*' ? ScanMode::kBlockCommentStar : ScanMode::kBlockComment;
-      return end;
-    }
-    p = slash + 1;
-    if (slash > from && slash[-1] == '*') {
-      mode = ScanMode::kBetweenTokens;
-      return p;
-    }
+  if (const unsigned char* after = blockCommentEnd(p, end)) {
+    mode = ScanMode::kBetweenTokens;
+    return after;
   }
+  // A star last in the bytes may end the comment with the next ones.
+  mode = end > p && end[-1] == '*' ? ScanMode::kBlockCommentStar : ScanMode::kBlockComment;
+  return end;
 }
 
 [[gnu::always_inline]] inline void Scanner::endNumber(ClassicWriter& w) {
@@ -316,11 +302,7 @@ bool Scanner::scanWith(std::string_view bytes) {
                                std::string_view(reinterpret_cast<const char*>(p + 1), static_cast<std::size_t>(close - p - 1)));
             }
             const std::string_view string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(close + 1 - p));
-            if (end - p >= 16) {
-              w.out.appendReadingAhead(string);
-            } else {
-              w.out.append(string);
-            }
+            w.out.append(string, end - p >= 16);
             w.forgetOperators();
             p = close + 1;
           } else if (kind == ByteKind::kSlash && end - p >= 2 && (p[1] == '/' || p[1] == '*')) {

@@ -211,7 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // In blocks, and 16 bytes at a time where the whole scan took the widest path.
   naming.seen.clear();
   const ScanWidth widest = activeScanWidth;
-  if (widest == ScanWidth::kAvx2) activeScanWidth = ScanWidth::kSse2;
+  if (widest >= ScanWidth::kAvx2) activeScanWidth = ScanWidth::kSse2;
   const Scanned blocks = scanFiles(files, blockSize, naming);
   activeScanWidth = widest;
   require(blocks.output == whole.output, "the output depends on where read blocks end or on the scan width",

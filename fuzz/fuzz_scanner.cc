@@ -9,9 +9,9 @@
 //   distinct, not keywords, and exactly the genericized ones.
 // Where each identifier stands in the output is learned from a third scan of the same sources
 // whose rewriter writes a marker byte instead of a name. That scan feeds each file whole, while
-// the runs read it in blocks of the sizes the input chooses, and it goes 16 bytes at a time
-// where the runs take the widest path, so a result that depends on where blocks end or on the
-// width shows up as a difference too.
+// the runs read it in blocks of the sizes the input chooses, and it takes the byte loop alone
+// (no 64-byte stretches, runs 16 bytes at a time) where the runs take the widest path, so a
+// result that depends on where blocks end or on the width shows up as a difference too.
 //
 // Input: byte 0 holds the number of files less one (bits 0-1) and the read block size (bits
 // 2-7); byte 1 chooses keywords to exclude; bytes 2-7 are three 16-bit split offsets; the rest
@@ -227,10 +227,10 @@ MarkedOutput markedOutput(const Input& input) {
   MarkedOutput marked;
   const Platform& platform = memoryPlatform();
   const int fd = platform.createForWriting("marked.js");
-  // 16 bytes at a time, while the runs take the widest path: a result that depends on the width
-  // shows up as a difference too.
+  // The byte loop, while the runs take the widest path: a result that depends on the width shows
+  // up as a difference too.
   const ScanWidth runWidth = activeScanWidth;
-  if (runWidth == ScanWidth::kAvx2) activeScanWidth = ScanWidth::kSse2;
+  activeScanWidth = ScanWidth::kScalar;
   {
     // A small buffer puts the ends of its blocks in the middle of tokens.
     OutputBuffer out(platform, fd, input.markedBufferSize);

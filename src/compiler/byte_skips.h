@@ -22,16 +22,18 @@
 namespace qvmin {
 
 enum class ScanWidth : std::uint8_t {
-  kScalar,  // a byte at a time (a build with QVMIN_SCALAR_SCAN)
+  kScalar,  // a byte at a time: always in a build with QVMIN_SCALAR_SCAN; forced in another, the
+            // classic scanner takes no 64-byte stretches (block_masks.h), and long runs go 16 at a time
   kSse2,    // 16 bytes at a time
   kAvx2,    // long runs 32 bytes at a time
+  kAvx512,  // the same, and the classic scanner's 64-byte masks in one step
 };
 
 // The widest this build and processor can do.
 ScanWidth widestScanWidth();
-// The width long runs take: the widest, unless a test forces kSse2. Read only once a run has
-// gone 16 bytes, so that short tokens pay nothing for the choice; changing it between runs is
-// harmless, since every width gives the same results.
+// The width long runs take: the widest, unless a test forces a narrower one. Read only once a
+// run has gone 16 bytes, so that short tokens pay nothing for the choice; changing it between
+// runs is harmless, since every width gives the same results.
 extern ScanWidth activeScanWidth;
 
 // The rest of a run that went on past its first 16 bytes, at the active width. Out of line:

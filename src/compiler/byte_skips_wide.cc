@@ -12,6 +12,7 @@ namespace qvmin {
 
 ScanWidth widestScanWidth() {
 #if defined(QVMIN_HAS_AVX2_PATH)
+  if (__builtin_cpu_supports("avx512bw")) return ScanWidth::kAvx512;
   if (__builtin_cpu_supports("avx2")) return ScanWidth::kAvx2;
 #endif
 #if defined(QVMIN_VECTOR_SCAN)
@@ -90,14 +91,15 @@ const unsigned char* anyOfRun32(const unsigned char* p, const unsigned char*, un
 
 namespace {
 
-// The rest of a run: 32 bytes at a time where AVX2 is active, then 16, then a byte at a time.
+// The rest of a run: 32 bytes at a time where AVX2 (or wider) is active, then 16, then a byte at a
+// time.
 // run32 finds the stop in 32-byte steps, stops16 gives a bit per stop byte of 16, stops tells
 // one byte.
 template <typename Run32, typename Stops16, typename Stops>
 const unsigned char* restOfRun(const unsigned char* p, const unsigned char* end, [[maybe_unused]] Run32 run32,
                                [[maybe_unused]] Stops16 stops16, Stops stops) {
 #if defined(QVMIN_HAS_AVX2_PATH)
-  if (activeScanWidth == ScanWidth::kAvx2) {
+  if (activeScanWidth >= ScanWidth::kAvx2) {
     bool stopped = false;
     p = run32(p, end, stopped);
     if (stopped) return p;

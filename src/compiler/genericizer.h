@@ -77,6 +77,17 @@ const TextMap::Entry* genericizeNewIdentifier(Genericizer& genericizer, std::str
   if (const TextMap::Entry* seen = genericizer.identifierTranslationMap.find(identifier, hash)) return seen;
   return genericizeNewIdentifier(genericizer, identifier, hash);
 }
+// The same for an identifier from whose start 16 bytes may be read: one that short is hashed
+// and compared with no branch on its length.
+[[gnu::always_inline]] inline const TextMap::Entry* genericizeIdentifierReadingAhead(Genericizer& genericizer,
+                                                                                    std::string_view identifier) {
+  const std::size_t size = identifier.size();
+  if (size > 16) return genericizeIdentifier(genericizer, identifier);
+  const ShortWords words = shortWordsReadingAhead(identifier.data(), size);
+  const std::uint64_t hash = hashShortWords(words, size);
+  if (const TextMap::Entry* seen = genericizer.identifierTranslationMap.findShort(words, size, hash)) return seen;
+  return genericizeNewIdentifier(genericizer, identifier, hash);
+}
 
 // Takes numbers out of the pool at random positions, restocking it with names one letter longer
 // when it runs empty, until one spells a name that is not refused; nullopt once spent.

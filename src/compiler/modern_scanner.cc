@@ -348,8 +348,9 @@ void ModernScanner::endLiteral(std::string_view run) {
 // An identifier written without escapes, named by the genericizer: the common case, kept inline.
 // A null view when no name was left.
 [[gnu::always_inline]] inline std::string_view ModernScanner::genericNameOf(std::string_view raw,
-                                                                            const TextMap::Entry*& entry) {
-  entry = genericizeIdentifier(*genericizer, raw);
+                                                                            const TextMap::Entry*& entry,
+                                                                            bool readableAhead) {
+  entry = readableAhead ? genericizeIdentifierReadingAhead(*genericizer, raw) : genericizeIdentifier(*genericizer, raw);
   if (entry == nullptr) [[unlikely]] {
     stoppedIdentifier.assign(raw);
     return {};
@@ -544,7 +545,7 @@ std::size_t ModernScanner::scanChunkWith(Writer& writer, Output& out, const unsi
               const TextMap::Entry* entry = nullptr;
               std::string_view text = raw;
               if constexpr (kWrites) {
-                text = genericizer != nullptr && !escaped ? genericNameOf(raw, entry) : textFor(raw, escaped, entry);
+                text = genericizer != nullptr && !escaped ? genericNameOf(raw, entry, end - p >= 16) : textFor(raw, escaped, entry);
                 if (text.data() == nullptr) [[unlikely]] {
                   stopped = true;
                   return static_cast<std::size_t>(p - begin);

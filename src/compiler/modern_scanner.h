@@ -124,7 +124,7 @@ struct ModernScanner {
                             bool last, bool& stopped);
   // The text to write for an identifier, or a null view when no name was left; `entry` is set to
   // its entry when the genericizer named it.
-  std::string_view genericNameOf(std::string_view raw, const TextMap::Entry*& entry);
+  std::string_view genericNameOf(std::string_view raw, const TextMap::Entry*& entry, bool readableAhead);
   std::string_view textFor(std::string_view raw, bool escaped, const TextMap::Entry*& entry);
   bool closeSubstitutions();
   // A closing bracket met no open one: it may close one opened before a guessed start.

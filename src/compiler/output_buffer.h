@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "compiler/block_masks.h"
 #include "compiler/write_behind.h"
 #include "platform/platform.h"
 
@@ -187,6 +188,20 @@ class OutputCursor {
     } else if (!OutputBuffer::copyShortReadingAhead(cursor_, limit_, bytes)) {
       append(bytes);
     }
+  }
+  // Copies the bytes of the 64 at p that `keep` keeps (see copyKeptBytes; 16 bytes past the 64 are
+  // read).
+  void appendKept(const unsigned char* p, std::uint64_t keep) {
+    if (limit_ - cursor_ < 64) [[unlikely]] {
+      handBack();
+      buffer_->reserve(64);
+      takeAgain();
+      if (limit_ - cursor_ < 64) {  // a buffer smaller than that takes the bytes one by one
+        for (; keep != 0; keep &= keep - 1) put(static_cast<char>(p[__builtin_ctzll(keep)]));
+        return;
+      }
+    }
+    cursor_ = copyKeptBytes(cursor_, p, keep);
   }
   void handBack() const { buffer_->cursor_ = cursor_; }
   void takeAgain() {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "compiler/block_masks.h"
 #include "compiler/byte_skips.h"
 #include "compiler/token_writer.h"
 #include "tables/character_classes.h"
@@ -38,6 +39,17 @@ constexpr std::array<ByteKind, 256> makeByteKinds() {
 }
 
 constexpr std::array<ByteKind, 256> kByteKinds = makeByteKinds();
+
+// The bytes a 64-byte stretch may begin with: identifier starts, operator characters other than
+// the slash, white space.
+constexpr std::array<bool, 256> kStartsStretch = [] {
+  std::array<bool, 256> starts{};
+  for (int b = 0; b < 256; ++b) {
+    const ByteKind kind = kByteKinds[b];
+    starts[b] = kind == ByteKind::kIdentifierStart || kind == ByteKind::kOperator || kind == ByteKind::kWhitespace;
+  }
+  return starts;
+}();
 
 // Bytes after a run of decimal digits that may still belong to the number: a hexadecimal
 // prefix after a lone zero, or an exponent.
@@ -137,7 +149,8 @@ template <bool kObserved>
   std::string_view text = identifier;
   const TextMap::Entry* entry = nullptr;
   if (genericizer != nullptr) {
-    entry = genericizeIdentifier(*genericizer, identifier);
+    entry = readableAhead ? genericizeIdentifierReadingAhead(*genericizer, identifier)
+                          : genericizeIdentifier(*genericizer, identifier);
     if (entry == nullptr) {
       w.spacing.lastTokenWasWord = true;
       return false;
@@ -213,6 +226,117 @@ template <bool kObserved>
   }
 }
 
+// Takes, 64 bytes at a time, the stretch from p on that holds nothing but identifiers, operator
+// characters other than the slash, and white space, and writes what the token loop would write
+// for it, worked out from the bytes' masks rather than token by token. Leaves to the loop what
+// needs its rules: any other byte, a number, white space between two operator characters that
+// may fuse, an identifier that may go on past the bytes looked at, and the last 80 bytes of the
+// block (a stretch reads 16 bytes past its 64). Returns where it stopped; null when an identifier
+// got no name (it is then the token).
+const unsigned char* Scanner::takeStretch(ClassicWriter& w, const unsigned char* p, const unsigned char* end) {
+  constexpr std::uint64_t kOne = 1;
+  constexpr std::uint64_t kAll = ~std::uint64_t{0};
+  const bool rewrites = genericizer != nullptr || rewriter.rewrite != nullptr;
+  ClassicSpacing& s = w.spacing;
+  while (end - p >= 80) {
+    // An operator character written last that may fuse with the next one is the loop's to space.
+    if (kMayFuseWithNext[static_cast<unsigned char>(s.lastOperator)] &&
+        (s.pendingWhitespace || s.droppedSinceOperator || whitespaceChars[*p])) {
+      return p;
+    }
+    const ClassicBlockMasks m = classicBlockMasks(p);
+    const std::uint64_t identifierStarts = m.identifier & ~(m.identifier << 1);
+    std::uint64_t stops = m.other | (identifierStarts & m.digit);
+    // The last identifier, when it reaches the 64th byte.
+    stops |= (m.identifier >> 63) << (63 - __builtin_clzll(identifierStarts | 1));
+    // White space after an operator character that may fuse with the one after the white space.
+    if (const std::uint64_t afterLead = m.whitespace & (m.fusingLead << 1); afterLead != 0) {
+      // (The sum carries each such run's start bit to the byte just past the run.)
+      if (((m.whitespace + afterLead) & ~m.whitespace & m.fusingNext) != 0) stops |= afterLead & -afterLead;
+    }
+    const std::uint64_t window = stops == 0 ? kAll : (stops & -stops) - 1;
+    if (window == 0) return p;
+    const std::uint64_t identifier = m.identifier & window;
+    const std::uint64_t whitespace = m.whitespace & window;
+    const std::uint64_t operators = window & ~(m.identifier | m.whitespace);
+    const std::uint64_t starts = identifierStarts & window;
+    // White space between two words is written as one space, in place of its last byte; white
+    // space before the first word follows a word when the last token written was one.
+    const std::uint64_t runStarts = whitespace & ~(whitespace << 1);
+    const std::uint64_t afterWord = runStarts & ((identifier << 1) | (s.lastTokenWasWord ? 1 : 0));
+    const std::uint64_t spaces = ((whitespace + afterWord) & ~whitespace & starts) >> 1;
+    // A comment or a file boundary just before, between two words.
+    if (s.pendingWhitespace && s.lastTokenWasWord && (starts & 1) != 0) w.out.put(' ');
+    if (!rewrites) {
+      const std::uint64_t keep = identifier | operators | spaces;
+      if ((spaces & ~m.space) == 0) {
+        w.out.appendKept(p, keep);
+      } else {
+        // Some white space kept as a space is not one: a copy of the bytes is changed.
+        alignas(16) unsigned char spaced[80];
+        for (int at = 0; at < 80; at += 16) std::memcpy(spaced + at, p + at, 16);
+        for (std::uint64_t b = spaces & ~m.space; b != 0; b &= b - 1) spaced[__builtin_ctzll(b)] = ' ';
+        w.out.appendKept(spaced, keep);
+      }
+    } else {
+      // Between two identifiers: a space alone, or operator characters, most often in one run.
+      auto writeBetween = [&](std::uint64_t between) {
+        if (between == 0) return;
+        if ((between & spaces) != 0) {
+          w.out.put(' ');
+          return;
+        }
+        const int first = __builtin_ctzll(between);
+        const std::uint64_t run = between >> first;
+        if ((run & (run + 1)) == 0) {
+          const auto size = static_cast<std::size_t>(__builtin_ctzll(~run));
+          w.out.append(std::string_view(reinterpret_cast<const char*>(p + first), size), true);
+        } else {
+          w.out.appendKept(p, between);
+        }
+      };
+      std::uint64_t written = 0;
+      for (std::uint64_t left = starts; left != 0; left &= left - 1) {
+        const int at = __builtin_ctzll(left);
+        writeBetween((operators | spaces) & ((kOne << at) - 1) & ~written);
+        const int size = __builtin_ctzll(~(identifier >> at));
+        const std::string_view name(reinterpret_cast<const char*>(p + at), static_cast<std::size_t>(size));
+        if (!writeIdentifier<false>(w, name, true)) [[unlikely]] {
+          token.assign(name);
+          return nullptr;
+        }
+        written = (kOne << (at + size)) - 1;
+      }
+      writeBetween((operators | spaces) & ~written);
+    }
+    // The spacing the loop would have left.
+    if (operators != 0) s.droppedSinceOperator = false;
+    if (const std::uint64_t tokens = identifier | operators; tokens != 0) {
+      const int last = 63 - __builtin_clzll(tokens);
+      if (((identifier >> last) & 1) != 0) {
+        s.lastTokenWasWord = true;
+        s.lastOperator = s.operatorBeforeLast = 0;
+      } else {
+        // An operator character remembers the one before it when nothing but white space came
+        // between.
+        if (const std::uint64_t earlier = tokens & ((kOne << last) - 1); earlier != 0) {
+          const int previous = 63 - __builtin_clzll(earlier);
+          s.operatorBeforeLast = ((operators >> previous) & 1) != 0 ? static_cast<char>(p[previous]) : 0;
+        } else {
+          s.operatorBeforeLast = s.lastOperator;
+        }
+        s.lastOperator = static_cast<char>(p[last]);
+        s.lastTokenWasWord = false;
+      }
+      s.pendingWhitespace = (whitespace >> last) != 0;
+    } else {
+      s.pendingWhitespace = true;
+    }
+    p += window == kAll ? 64 : __builtin_ctzll(~window);
+  }
+  return p;
+}
+
 bool Scanner::scan(std::string_view bytes) {
   const bool scanned = observer.watches() ? scanWith<true>(bytes) : scanWith<false>(bytes);
   fileOffset += bytes.size();
@@ -234,6 +358,15 @@ bool Scanner::scanWith(std::string_view bytes) {
         // Stay here for as long as bytes end where they begin: whitespace, operators, and words
         // that end inside this block, which are handled in place without being collected.
         do {
+          if constexpr (!kObserved) {
+            if (end - p >= 80 && kStartsStretch[*p] && blockMasksActive()) {
+              p = takeStretch(w, p, end);
+              if (p == nullptr) {
+                w.handBack(spacing);
+                return false;
+              }
+            }
+          }
           byte = *p;
           // Tested by how often they come, most frequent first.
           const ByteKind kind = kByteKinds[byte];

@@ -125,6 +125,7 @@ struct Scanner {
   template <bool kObserved>
   bool endIdentifier(ClassicWriter& w);
   void endString(ClassicWriter& w, char closingQuote);
+  const unsigned char* takeStretch(ClassicWriter& w, const unsigned char* p, const unsigned char* end);
 };
 
 }  // namespace qvmin

@@ -10,7 +10,9 @@ constexpr std::size_t kEntryChunk = 4096;
 TextMap::TextMap() : slots_(kInitialSlots), mask_(kInitialSlots - 1) {}
 
 std::string_view TextMap::store(std::string_view text) {
-  if (text.empty()) return {};
+  // An empty text too may be read 16 bytes from its start.
+  static constexpr char kNothing[kReadableAhead] = {};
+  if (text.empty()) return {kNothing, 0};
   if (text.size() > textChunkLeft_) {
     // A text longer than a chunk gets a chunk of its own.
     std::size_t size = std::max(kTextChunk, text.size());

@@ -4,6 +4,8 @@
 // map's whole life.
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -18,39 +20,90 @@ inline std::uint64_t foldMultiply(std::uint64_t a, std::uint64_t b) {
   return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
 }
 
+constexpr std::uint64_t kHashSeed0 = 0xA0761D6478BD642Full;
+constexpr std::uint64_t kHashSeed1 = 0xE7037ED1A0B428DBull;
+
+// A text of at most 16 bytes as two words: its bytes in order from the low end, zero past its end.
+struct ShortWords {
+  std::uint64_t low = 0;
+  std::uint64_t high = 0;
+};
+
+// Which bytes of the two words a text of n <= 16 bytes fills.
+struct ShortWordMasks {
+  std::uint64_t low;
+  std::uint64_t high;
+};
+inline constexpr auto kShortWordMasks = [] {
+  std::array<ShortWordMasks, 17> masks{};
+  for (std::size_t n = 0; n <= 16; ++n) {
+    masks[n].low = n >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * n)) - 1;
+    masks[n].high = n >= 16 ? ~std::uint64_t{0} : n <= 8 ? 0 : (std::uint64_t{1} << (8 * (n - 8))) - 1;
+  }
+  return masks;
+}();
+
+inline std::uint64_t loadWord(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  return word;
+}
+
+// The words of a text of at most 16 bytes, where 16 bytes may be read from its start: with no
+// branch on its length.
+inline ShortWords shortWordsReadingAhead(const char* p, std::size_t n) {
+  const ShortWordMasks& mask = kShortWordMasks[n];
+  return {loadWord(p) & mask.low, loadWord(p + 8) & mask.high};
+}
+
+// The same from the text's own bytes alone.
+inline ShortWords shortWords(const char* p, std::size_t n) {
+  ShortWords words;
+  if (n >= 8) {
+    words.low = loadWord(p);
+    // The last 8 bytes, less those the low word holds.
+    if (n > 8) words.high = loadWord(p + n - 8) >> (8 * (16 - n));
+  } else if (n >= 4) {
+    std::uint32_t head, tail;
+    std::memcpy(&head, p, 4);
+    std::memcpy(&tail, p + n - 4, 4);
+    if constexpr (std::endian::native == std::endian::big) {
+      head = __builtin_bswap32(head);
+      tail = __builtin_bswap32(tail);
+    }
+    words.low = head | ((std::uint64_t{tail} >> (8 * (8 - n))) << 32);
+  } else if (n > 0) {
+    // First, middle and last byte cover all of 1 to 3.
+    words.low = std::uint64_t{static_cast<unsigned char>(p[0])} |
+                (std::uint64_t{static_cast<unsigned char>(p[n / 2])} << (8 * (n / 2))) |
+                (std::uint64_t{static_cast<unsigned char>(p[n - 1])} << (8 * (n - 1)));
+  }
+  return words;
+}
+
+inline std::uint64_t hashShortWords(ShortWords words, std::size_t n) {
+  return foldMultiply(words.low ^ kHashSeed1, words.high ^ kHashSeed0 ^ n);
+}
+
 inline std::uint64_t hashText(std::string_view text) {
-  constexpr std::uint64_t kSeed0 = 0xA0761D6478BD642Full;
-  constexpr std::uint64_t kSeed1 = 0xE7037ED1A0B428DBull;
   const char* p = text.data();
   std::size_t n = text.size();
+  if (n <= 16) return hashShortWords(shortWords(p, n), n);
+  // Long identifiers are rare: fold them eight bytes at a time down to their last 16.
   std::uint64_t a = 0;
   std::uint64_t b = 0;
-  std::uint64_t h = kSeed0 ^ n;
-  if (n > 16) {
-    // Long identifiers are rare: fold them eight bytes at a time down to their last 16.
-    while (n > 16) {
-      std::memcpy(&a, p, 8);
-      std::memcpy(&b, p + 8, 8);
-      h = foldMultiply(a ^ kSeed1, b ^ h);
-      p += 16;
-      n -= 16;
-    }
-    std::memcpy(&a, p + n - 16, 8);
-    std::memcpy(&b, p + n - 8, 8);
-  } else if (n >= 8) {
+  std::uint64_t h = kHashSeed0 ^ n;
+  while (n > 16) {
     std::memcpy(&a, p, 8);
-    std::memcpy(&b, p + n - 8, 8);
-  } else if (n >= 4) {
-    std::uint32_t lo, hi;
-    std::memcpy(&lo, p, 4);
-    std::memcpy(&hi, p + n - 4, 4);
-    a = lo;
-    b = hi;
-  } else if (n > 0) {
-    a = (std::uint64_t{static_cast<unsigned char>(p[0])} << 16) |
-        (std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8) | static_cast<unsigned char>(p[n - 1]);
+    std::memcpy(&b, p + 8, 8);
+    h = foldMultiply(a ^ kHashSeed1, b ^ h);
+    p += 16;
+    n -= 16;
   }
-  return foldMultiply(a ^ kSeed1, b ^ h);
+  std::memcpy(&a, p + n - 16, 8);
+  std::memcpy(&b, p + n - 8, 8);
+  return foldMultiply(a ^ kHashSeed1, b ^ h);
 }
 
 // Byte equality of two texts of the same length, without a library call for short ones.
@@ -104,6 +157,22 @@ class TextMap {
       if (slot.hash == hash && slot.entry->key.size() == key.size() &&
           sameText(slot.entry->key.data(), key.data(), key.size())) {
         return slot.entry;
+      }
+    }
+  }
+  // The same for a key of at most 16 bytes, as its words and hash: compared without a branch on
+  // its length, since every kept text may be read 16 bytes from its start.
+  const Entry* findShort(ShortWords words, std::size_t size, std::uint64_t hash) const {
+    const ShortWordMasks& mask = kShortWordMasks[size];
+    for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+      const Slot& slot = slots_[at];
+      if (slot.entry == nullptr) return nullptr;
+      if (slot.hash == hash) {
+        const char* key = slot.entry->key.data();
+        if (slot.entry->key.size() == size &&
+            (((loadWord(key) ^ words.low) & mask.low) | ((loadWord(key + 8) ^ words.high) & mask.high)) == 0) {
+          return slot.entry;
+        }
       }
     }
   }

@@ -9,25 +9,14 @@
 
 #include "cli/run.h"
 #include "platform/memory_platform.h"
+#include "support/scan_widths.h"
 #include "support/stress_text.h"
 
 namespace qvmin {
 namespace {
 
-// The widths this build can be told to take (the byte loop alone is a build of its own, which
-// the end-to-end tests compare with this one).
-std::vector<ScanWidth> availableWidths() {
-  if (widestScanWidth() == ScanWidth::kScalar) return {ScanWidth::kScalar};
-  std::vector<ScanWidth> widths{ScanWidth::kSse2};
-  if (widestScanWidth() == ScanWidth::kAvx2) widths.push_back(ScanWidth::kAvx2);
-  return widths;
-}
-
-struct WidthGuard {
-  explicit WidthGuard(ScanWidth width) : saved(activeScanWidth) { activeScanWidth = width; }
-  ~WidthGuard() { activeScanWidth = saved; }
-  ScanWidth saved;
-};
+using testing::availableWidths;
+using testing::WidthGuard;
 
 const unsigned char* bytes(const std::string& text) { return reinterpret_cast<const unsigned char*>(text.data()); }
 

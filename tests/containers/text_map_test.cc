@@ -57,5 +57,33 @@ TEST(TextMap, FindsEveryKeyThroughGrowth) {
   EXPECT_EQ(map.insertSelf("selfish", hashText("selfish")).value, "selfish");
 }
 
+// A short key read 16 bytes at a time hashes and is found as its own bytes are, whatever lies
+// past its end, and a key that differs in one byte or in its length is not.
+TEST(TextMap, ShortKeysReadAheadHashAndMatchAsThemselves) {
+  TextMap map;
+  std::string bytes = "QrStUvWxYz0123456789abcdefghijkl";
+  for (std::size_t size = 0; size <= 16; ++size) map.insertSelf(bytes.substr(0, size), hashText(bytes.substr(0, size)));
+  for (std::size_t size = 0; size <= 16; ++size) {
+    std::string readable = bytes;
+    readable[size] = static_cast<char>(0xFF);  // past the key: must not count
+    const ShortWords words = shortWordsReadingAhead(readable.data(), size);
+    const ShortWords own = shortWords(readable.data(), size);
+    EXPECT_EQ(words.low, own.low) << size;
+    EXPECT_EQ(words.high, own.high) << size;
+    const std::uint64_t hash = hashShortWords(words, size);
+    EXPECT_EQ(hash, hashText(readable.substr(0, size))) << size;
+    const TextMap::Entry* found = map.findShort(words, size, hash);
+    ASSERT_NE(found, nullptr) << size;
+    EXPECT_EQ(found->key, bytes.substr(0, size));
+    for (std::size_t at = 0; at < size; ++at) {
+      std::string changed = readable;
+      changed[at] = '#';
+      const ShortWords other = shortWordsReadingAhead(changed.data(), size);
+      // Looked for under the key's own hash, so that the comparison of the words decides.
+      EXPECT_EQ(map.findShort(other, size, hash), nullptr) << size << " " << at;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qvmin

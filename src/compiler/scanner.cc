@@ -289,7 +289,7 @@ const unsigned char* Scanner::takeStretch(ClassicWriter& w, const unsigned char*
         const int first = __builtin_ctzll(between);
         const std::uint64_t run = between >> first;
         if ((run & (run + 1)) == 0) {
-          const auto size = static_cast<std::size_t>(__builtin_ctzll(~run));
+          const auto size = static_cast<std::size_t>(run == ~std::uint64_t{0} ? 64 : __builtin_ctzll(~run));
           w.out.append(std::string_view(reinterpret_cast<const char*>(p + first), size), true);
         } else {
           w.out.appendKept(p, between);

@@ -248,7 +248,7 @@ TEST(Scanner, StretchesWriteWhatTheByteLoopWrites) {
       "a + +b", "a - -b", "a+ +b", "a + + b", "a < !--b", "a <! --b", "a < ! - -b", "c ! -d", "x = y", "x\n\ty",
       "f(a, b) {\n  return a\n}", "1 a", "a 1", "a1 b2", "if (a) b; else c", "a.b.c(d)", "x=@y", "x+@+y", "x+@ +y",
       "'s' a", "a 's'", "a/*c*/b", "a/**/ +b", "a//c\nb", "a/b", "a /b/ c", "x\r\ny", "\xC3\xA9t\xC3\xA9 a",
-      "a\x0C b", "$_ $1 _$", std::string(70, 'n') + " m", "p" + std::string(70, ' ') + "q", "0x1F a", "1e5 b",
+      "a\x0C b", "$_ $1 _$", std::string(70, 'n') + " m", "p" + std::string(70, ' ') + "q", std::string(70, '='), "0x1F a", "1e5 b",
       "a\\u0041 b", "a#b", "a\"b\" c", "a -\n-b", "a <\t!b", "- -", "+\n+", "stop; go",
   };
   const std::string filler = "v1 = w2(x3, y4) + z5;\n  if (q) { r.s = t }\n";

@@ -26,6 +26,19 @@ struct ClassicBlockMasks {
   std::uint64_t fusingNext = 0;
 };
 
+// The masks last taken, kept for a stretch that begins again inside the same 64 bytes.
+struct BlockMasksCache {
+  const unsigned char* at = nullptr;
+  ClassicBlockMasks masks;
+};
+
+// The masks from `by` bytes into those of `m` on (by < 64): the bits of the last `by` bytes, which
+// `m` does not know, are clear.
+inline ClassicBlockMasks shiftedMasks(const ClassicBlockMasks& m, unsigned by) {
+  return {m.identifier >> by, m.digit >> by,      m.whitespace >> by, m.space >> by,
+          m.other >> by,      m.fusingLead >> by, m.fusingNext >> by};
+}
+
 // Whether the active width takes 64-byte stretches at all: not in a build that scans a byte at a
 // time, nor when a test forces the byte loop.
 inline bool blockMasksActive() {

@@ -47,11 +47,33 @@ ClassicBlockMasks masks16(const unsigned char* p) {
 }
 
 #if defined(QVMIN_HAS_WIDE_MASKS)
+// A set of bytes with a different low nibble each, as a table by that nibble (repeated for each
+// 16-byte lane): a byte is in the set when it equals its nibble's entry. Other entries hold 0x80,
+// which no byte looked up by its nibble equals: a byte from 0x80 on looks up 0 instead.
+struct NibbleSet {
+  alignas(64) char entries[64];
+};
+constexpr NibbleSet nibbleSet(const char* members) {
+  NibbleSet set{};
+  for (char& entry : set.entries) entry = static_cast<char>(0x80);
+  for (; *members != 0; ++members) {
+    for (int lane = 0; lane < 64; lane += 16) set.entries[lane + (*members & 0x0F)] = *members;
+  }
+  return set;
+}
+constexpr NibbleSet kWhitespaceSet = nibbleSet(" \t\n\r");
+constexpr NibbleSet kFusingLeadSet = nibbleSet("!+<-");
+constexpr NibbleSet kQuoteLikeSet = nibbleSet("\"'/@");  // of the bytes a stretch never holds
+
 [[gnu::target("avx2")]] inline __m256i equal32(__m256i v, char c) { return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(c)); }
 // Lanes from lo to hi inclusive, as unsigned bytes.
 [[gnu::target("avx2")]] inline __m256i inRange32(__m256i v, char lo, char hi) {
   const __m256i shifted = _mm256_add_epi8(v, _mm256_set1_epi8(static_cast<char>(0x80 - static_cast<unsigned char>(lo))));
   return _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(0x80 + (hi - lo + 1))), shifted);
+}
+[[gnu::target("avx2")]] inline __m256i inSet32(__m256i v, const NibbleSet& set) {
+  const __m256i table = _mm256_load_si256(reinterpret_cast<const __m256i*>(set.entries));
+  return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(table, v), v);
 }
 [[gnu::target("avx2")]] inline std::uint64_t bits32(__m256i lanes, int at) {
   return static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(lanes))) << at;
@@ -65,22 +87,19 @@ ClassicBlockMasks masks16(const unsigned char* p) {
     const __m256i identifier =
         _mm256_or_si256(_mm256_or_si256(inRange32(_mm256_or_si256(v, _mm256_set1_epi8(0x20)), 'a', 'z'), digit),
                         _mm256_or_si256(equal32(v, '_'), equal32(v, '$')));
-    const __m256i space = equal32(v, ' ');
-    const __m256i whitespace =
-        _mm256_or_si256(_mm256_or_si256(space, equal32(v, '\t')), _mm256_or_si256(equal32(v, '\n'), equal32(v, '\r')));
+    const __m256i whitespace = inSet32(v, kWhitespaceSet);
+    // Compared as signed bytes, non-ASCII bytes are below the space too.
     const __m256i low = _mm256_or_si256(_mm256_cmpgt_epi8(_mm256_set1_epi8(' '), v), equal32(v, 0x7F));
-    const __m256i other =
-        _mm256_or_si256(_mm256_or_si256(_mm256_or_si256(equal32(v, '"'), equal32(v, '\'')),
-                                        _mm256_or_si256(equal32(v, '/'), equal32(v, '@'))),
-                        _mm256_or_si256(equal32(v, '`'), _mm256_andnot_si256(whitespace, low)));
-    const __m256i fusingNext = _mm256_or_si256(_mm256_or_si256(equal32(v, '+'), equal32(v, '-')), equal32(v, '!'));
+    const __m256i other = _mm256_or_si256(_mm256_or_si256(inSet32(v, kQuoteLikeSet), equal32(v, '`')),
+                                          _mm256_andnot_si256(whitespace, low));
+    const __m256i fusingLead = inSet32(v, kFusingLeadSet);
     m.identifier |= bits32(identifier, at);
     m.digit |= bits32(digit, at);
     m.whitespace |= bits32(whitespace, at);
-    m.space |= bits32(space, at);
+    m.space |= bits32(equal32(v, ' '), at);
     m.other |= bits32(other, at);
-    m.fusingNext |= bits32(fusingNext, at);
-    m.fusingLead |= bits32(_mm256_or_si256(fusingNext, equal32(v, '<')), at);
+    m.fusingLead |= bits32(fusingLead, at);
+    m.fusingNext |= bits32(_mm256_andnot_si256(equal32(v, '<'), fusingLead), at);
   }
   return m;
 }
@@ -92,6 +111,10 @@ ClassicBlockMasks masks16(const unsigned char* p) {
 [[gnu::target("avx512bw")]] inline std::uint64_t inRange64(__m512i v, char lo, char count) {
   return _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8(lo)), _mm512_set1_epi8(count));
 }
+[[gnu::target("avx512bw")]] inline std::uint64_t inSet64(__m512i v, const NibbleSet& set) {
+  const __m512i table = _mm512_load_si512(set.entries);
+  return _mm512_cmpeq_epi8_mask(_mm512_shuffle_epi8(table, v), v);
+}
 
 [[gnu::target("avx512bw")]] ClassicBlockMasks masks64(const unsigned char* p) {
   const __m512i v = _mm512_loadu_si512(p);
@@ -99,12 +122,12 @@ ClassicBlockMasks masks16(const unsigned char* p) {
   m.digit = inRange64(v, '0', 10);
   m.identifier = inRange64(_mm512_or_si512(v, _mm512_set1_epi8(0x20)), 'a', 26) | m.digit | equal64(v, '_') | equal64(v, '$');
   m.space = equal64(v, ' ');
-  m.whitespace = m.space | equal64(v, '\t') | equal64(v, '\n') | equal64(v, '\r');
+  m.whitespace = inSet64(v, kWhitespaceSet);
   // Controls, DEL and non-ASCII bytes: from DEL on, and below the space, as unsigned bytes.
   const std::uint64_t low = inRange64(v, 0x7F, static_cast<char>(0xA1));
-  m.other = equal64(v, '"') | equal64(v, '\'') | equal64(v, '/') | equal64(v, '@') | equal64(v, '`') | (low & ~m.whitespace);
-  m.fusingNext = equal64(v, '+') | equal64(v, '-') | equal64(v, '!');
-  m.fusingLead = m.fusingNext | equal64(v, '<');
+  m.other = inSet64(v, kQuoteLikeSet) | equal64(v, '`') | (low & ~m.whitespace);
+  m.fusingLead = inSet64(v, kFusingLeadSet);
+  m.fusingNext = m.fusingLead & ~equal64(v, '<');
   return m;
 }
 

@@ -233,7 +233,8 @@ template <bool kObserved>
 // may fuse, an identifier that may go on past the bytes looked at, and the last 80 bytes of the
 // block (a stretch reads 16 bytes past its 64). Returns where it stopped; null when an identifier
 // got no name (it is then the token).
-const unsigned char* Scanner::takeStretch(ClassicWriter& w, const unsigned char* p, const unsigned char* end) {
+const unsigned char* Scanner::takeStretch(ClassicWriter& w, const unsigned char* p, const unsigned char* end,
+                                          BlockMasksCache& cache) {
   constexpr std::uint64_t kOne = 1;
   constexpr std::uint64_t kAll = ~std::uint64_t{0};
   const bool rewrites = genericizer != nullptr || rewriter.rewrite != nullptr;
@@ -244,11 +245,21 @@ const unsigned char* Scanner::takeStretch(ClassicWriter& w, const unsigned char*
         (s.pendingWhitespace || s.droppedSinceOperator || whitespaceChars[*p])) {
       return p;
     }
-    const ClassicBlockMasks m = classicBlockMasks(p);
+    // A stretch that begins again less than halfway into the bytes last sorted takes the rest of
+    // their masks; the bytes past them are a stop.
+    ClassicBlockMasks m;
+    unsigned unknown = 0;
+    if (p > cache.at && p - cache.at < 48) {
+      unknown = static_cast<unsigned>(p - cache.at);
+      m = shiftedMasks(cache.masks, unknown);
+    } else {
+      m = classicBlockMasks(p);
+      cache = {p, m};
+    }
     const std::uint64_t identifierStarts = m.identifier & ~(m.identifier << 1);
-    std::uint64_t stops = m.other | (identifierStarts & m.digit);
-    // The last identifier, when it reaches the 64th byte.
-    stops |= (m.identifier >> 63) << (63 - __builtin_clzll(identifierStarts | 1));
+    std::uint64_t stops = m.other | (identifierStarts & m.digit) | ~(kAll >> unknown);
+    // The last identifier, when it reaches the last byte known.
+    stops |= ((m.identifier >> (63 - unknown)) & 1) << (63 - __builtin_clzll(identifierStarts | 1));
     // White space after an operator character that may fuse with the one after the white space.
     if (const std::uint64_t afterLead = m.whitespace & (m.fusingLead << 1); afterLead != 0) {
       // (The sum carries each such run's start bit to the byte just past the run.)
@@ -279,21 +290,22 @@ const unsigned char* Scanner::takeStretch(ClassicWriter& w, const unsigned char*
         w.out.appendKept(spaced, keep);
       }
     } else {
-      // Between two identifiers: a space alone, or operator characters, most often in one run.
+      // Between two identifiers: nothing, a space alone, or operator characters, most often in
+      // one run. Those are copied 16 bytes at once, with no branch on which they are.
       auto writeBetween = [&](std::uint64_t between) {
-        if (between == 0) return;
-        if ((between & spaces) != 0) {
-          w.out.put(' ');
+        const int first = __builtin_ctzll(between | (kOne << 63));
+        const std::uint64_t run = between >> first;
+        if ((run & (run + 1)) != 0 || (between & spaces & ~m.space) != 0) [[unlikely]] {
+          // Apart, or a space that is another white-space byte.
+          if ((between & spaces) != 0) {
+            w.out.put(' ');
+          } else {
+            w.out.appendKept(p, between);
+          }
           return;
         }
-        const int first = __builtin_ctzll(between);
-        const std::uint64_t run = between >> first;
-        if ((run & (run + 1)) == 0) {
-          const auto size = static_cast<std::size_t>(run == ~std::uint64_t{0} ? 64 : __builtin_ctzll(~run));
-          w.out.append(std::string_view(reinterpret_cast<const char*>(p + first), size), true);
-        } else {
-          w.out.appendKept(p, between);
-        }
+        const auto size = static_cast<std::size_t>(run == ~std::uint64_t{0} ? 64 : __builtin_ctzll(~run));
+        w.out.append(std::string_view(reinterpret_cast<const char*>(p + first), size), true);
       };
       std::uint64_t written = 0;
       for (std::uint64_t left = starts; left != 0; left &= left - 1) {
@@ -351,6 +363,7 @@ bool Scanner::scanWith(std::string_view bytes) {
   // Where a byte of this block is in its file; only computed for an observer.
   auto at = [&](const unsigned char* byte) { return fileOffset + static_cast<std::uint64_t>(byte - begin); };
   ClassicWriter w(out, spacing);
+  BlockMasksCache masksCache;
   while (p < end) {
     unsigned char byte = *p;
     switch (mode) {
@@ -360,7 +373,7 @@ bool Scanner::scanWith(std::string_view bytes) {
         do {
           if constexpr (!kObserved) {
             if (end - p >= 80 && kStartsStretch[*p] && blockMasksActive()) {
-              p = takeStretch(w, p, end);
+              p = takeStretch(w, p, end, masksCache);
               if (p == nullptr) {
                 w.handBack(spacing);
                 return false;

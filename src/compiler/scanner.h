@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "compiler/block_masks.h"
 #include "compiler/genericizer.h"
 #include "compiler/output_buffer.h"
 #include "compiler/quoted_names.h"
@@ -125,7 +126,8 @@ struct Scanner {
   template <bool kObserved>
   bool endIdentifier(ClassicWriter& w);
   void endString(ClassicWriter& w, char closingQuote);
-  const unsigned char* takeStretch(ClassicWriter& w, const unsigned char* p, const unsigned char* end);
+  const unsigned char* takeStretch(ClassicWriter& w, const unsigned char* p, const unsigned char* end,
+                                   BlockMasksCache& cache);
 };
 
 }  // namespace qvmin

@@ -292,7 +292,7 @@ const unsigned char* Scanner::takeStretch(ClassicWriter& w, const unsigned char*
     } else {
       // Between two identifiers: nothing, a space alone, or operator characters, most often in
       // one run. Those are copied 16 bytes at once, with no branch on which they are.
-      auto writeBetween = [&](std::uint64_t between) {
+      auto writeBetween = [&](std::uint64_t between) __attribute__((always_inline)) {
         const int first = __builtin_ctzll(between | (kOne << 63));
         const std::uint64_t run = between >> first;
         if ((run & (run + 1)) != 0 || (between & spaces & ~m.space) != 0) [[unlikely]] {

@@ -26,7 +26,8 @@ struct ClassicBlockMasks {
   std::uint64_t fusingNext = 0;
 };
 
-// The masks last taken, kept for a stretch that begins again inside the same 64 bytes.
+// The masks last taken, kept for a stretch that begins again inside the same 64 bytes of the same
+// block (null before the first).
 struct BlockMasksCache {
   const unsigned char* at = nullptr;
   ClassicBlockMasks masks;

@@ -249,7 +249,7 @@ const unsigned char* Scanner::takeStretch(ClassicWriter& w, const unsigned char*
     // their masks; the bytes past them are a stop.
     ClassicBlockMasks m;
     unsigned unknown = 0;
-    if (p > cache.at && p - cache.at < 48) {
+    if (cache.at != nullptr && p > cache.at && p - cache.at < 48) {
       unknown = static_cast<unsigned>(p - cache.at);
       m = shiftedMasks(cache.masks, unknown);
     } else {

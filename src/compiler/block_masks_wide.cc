@@ -11,7 +11,7 @@ ClassicBlockMasks classicBlockMasks(const unsigned char*) { return {}; }
 
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
 #define QVMIN_HAS_WIDE_MASKS 1
-#include <immintrin.h>
+#include "compiler/byte_lanes_avx2.h"
 #endif
 
 namespace qvmin {
@@ -26,10 +26,9 @@ ClassicBlockMasks masks16(const unsigned char* p) {
       return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(lanes))) << at;
     };
     const __m128i digit = bytesInRange(v, '0', '9');
-    const __m128i identifier = _mm_or_si128(_mm_or_si128(bytesInRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z'), digit),
-                                            _mm_or_si128(eq('_'), eq('$')));
+    const __m128i identifier = identifierBytes(v);
     const __m128i space = eq(' ');
-    const __m128i whitespace = _mm_or_si128(_mm_or_si128(space, eq('\t')), _mm_or_si128(eq('\n'), eq('\r')));
+    const __m128i whitespace = whitespaceBytes(v);
     // Compared as signed bytes, non-ASCII bytes are below the space too.
     const __m128i low = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(' ')), eq(0x7F));
     const __m128i other = _mm_or_si128(_mm_or_si128(_mm_or_si128(eq('"'), eq('\'')), _mm_or_si128(eq('/'), eq('@'))),
@@ -66,11 +65,6 @@ constexpr NibbleSet kFusingLeadSet = nibbleSet("!+<-");
 constexpr NibbleSet kQuoteLikeSet = nibbleSet("\"'/@");  // of the bytes a stretch never holds
 
 [[gnu::target("avx2")]] inline __m256i equal32(__m256i v, char c) { return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(c)); }
-// Lanes from lo to hi inclusive, as unsigned bytes.
-[[gnu::target("avx2")]] inline __m256i inRange32(__m256i v, char lo, char hi) {
-  const __m256i shifted = _mm256_add_epi8(v, _mm256_set1_epi8(static_cast<char>(0x80 - static_cast<unsigned char>(lo))));
-  return _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(0x80 + (hi - lo + 1))), shifted);
-}
 [[gnu::target("avx2")]] inline __m256i inSet32(__m256i v, const NibbleSet& set) {
   const __m256i table = _mm256_load_si256(reinterpret_cast<const __m256i*>(set.entries));
   return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(table, v), v);
@@ -83,10 +77,8 @@ constexpr NibbleSet kQuoteLikeSet = nibbleSet("\"'/@");  // of the bytes a stret
   ClassicBlockMasks m;
   for (int at = 0; at < 64; at += 32) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
-    const __m256i digit = inRange32(v, '0', '9');
-    const __m256i identifier =
-        _mm256_or_si256(_mm256_or_si256(inRange32(_mm256_or_si256(v, _mm256_set1_epi8(0x20)), 'a', 'z'), digit),
-                        _mm256_or_si256(equal32(v, '_'), equal32(v, '$')));
+    const __m256i digit = bytesInRange32(v, '0', '9');
+    const __m256i identifier = identifierBytes32(v);
     const __m256i whitespace = inSet32(v, kWhitespaceSet);
     // Compared as signed bytes, non-ASCII bytes are below the space too.
     const __m256i low = _mm256_or_si256(_mm256_cmpgt_epi8(_mm256_set1_epi8(' '), v), equal32(v, 0x7F));

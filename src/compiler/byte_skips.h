@@ -56,24 +56,30 @@ inline __m128i bytesInRange(__m128i v, char lo, char hi) {
   return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(0x80 + (hi - lo + 1))));
 }
 
-// A bit per lane of the 16 bytes at p: set for identifier characters ($, _, letters, digits).
-inline unsigned identifierLanes(const unsigned char* p) {
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+// The lanes of v that are identifier characters ($, _, letters, digits), all bits set.
+inline __m128i identifierBytes(__m128i v) {
   __m128i hit = bytesInRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
   hit = _mm_or_si128(hit, bytesInRange(v, '0', '9'));
   hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('_')));
-  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('$')));
-  return static_cast<unsigned>(_mm_movemask_epi8(hit));
+  return _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('$')));
+}
+
+// The lanes of v that are TAB, LF, CR or SPACE.
+inline __m128i whitespaceBytes(__m128i v) {
+  __m128i hit = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
+  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')));
+  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
+  return _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+}
+
+// A bit per lane of the 16 bytes at p: set for identifier characters.
+inline unsigned identifierLanes(const unsigned char* p) {
+  return static_cast<unsigned>(_mm_movemask_epi8(identifierBytes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))));
 }
 
 // A bit per lane of the 16 bytes at p: set for TAB, LF, CR and SPACE.
 inline unsigned whitespaceLanes(const unsigned char* p) {
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  __m128i hit = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
-  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')));
-  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
-  hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
-  return static_cast<unsigned>(_mm_movemask_epi8(hit));
+  return static_cast<unsigned>(_mm_movemask_epi8(whitespaceBytes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))));
 }
 #else
 // Without the 16-byte path the runs are skipped a byte at a time and these are never called.

@@ -5,7 +5,7 @@
 
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && defined(QVMIN_VECTOR_SCAN)
 #define QVMIN_HAS_AVX2_PATH 1
-#include <immintrin.h>
+#include "compiler/byte_lanes_avx2.h"
 #endif
 
 namespace qvmin {
@@ -27,18 +27,9 @@ ScanWidth activeScanWidth = widestScanWidth();
 namespace {
 
 #if defined(QVMIN_HAS_AVX2_PATH)
-[[gnu::target("avx2")]] inline __m256i bytesInRange32(__m256i v, char lo, char hi) {
-  const __m256i shifted = _mm256_add_epi8(v, _mm256_set1_epi8(static_cast<char>(0x80 - static_cast<unsigned char>(lo))));
-  return _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(0x80 + (hi - lo + 1))), shifted);
-}
-
 [[gnu::target("avx2")]] inline unsigned identifierLanes32(const unsigned char* p) {
   const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-  __m256i hit = bytesInRange32(_mm256_or_si256(v, _mm256_set1_epi8(0x20)), 'a', 'z');
-  hit = _mm256_or_si256(hit, bytesInRange32(v, '0', '9'));
-  hit = _mm256_or_si256(hit, _mm256_cmpeq_epi8(v, _mm256_set1_epi8('_')));
-  hit = _mm256_or_si256(hit, _mm256_cmpeq_epi8(v, _mm256_set1_epi8('$')));
-  return static_cast<unsigned>(_mm256_movemask_epi8(hit));
+  return static_cast<unsigned>(_mm256_movemask_epi8(identifierBytes32(v)));
 }
 
 [[gnu::target("avx2")]] inline unsigned anyOfLanes32(const unsigned char* p, unsigned char a, unsigned char b,

@@ -1,12 +1,11 @@
 // Sorts 64 bytes at once into bit masks, a bit per byte (the first byte is the lowest bit), by
-// what the classic scanner makes of a byte between tokens; and copies the bytes a mask keeps.
+// what the classic scanner makes of a byte between tokens.
 // With them the scanner takes whole stretches of identifiers, operator characters and white
 // space without a branch per token. What a stretch is and what it writes is the scanner's to
 // decide; this layer only finds the bytes.
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #include "compiler/byte_skips.h"
 
@@ -53,20 +52,5 @@ inline bool blockMasksActive() {
 // The masks of the 64 bytes at p, at the active width: 16 bytes at a time, 32 with AVX2, all 64
 // in one step with AVX-512. Only called when blockMasksActive().
 ClassicBlockMasks classicBlockMasks(const unsigned char* p);
-
-// Copies the bytes of the 64 at p whose bits are set in `keep`, in order, to `to`; returns the end
-// of the copy. Kept runs are moved 16 bytes at a time, so 16 bytes past the 64 are read, and up to
-// 16 past the end of the copy are written (to be overwritten): `to` must have room for 64 + 16.
-inline char8_t* copyKeptBytes(char8_t* to, const unsigned char* p, std::uint64_t keep) {
-  while (keep != 0) {
-    const int start = __builtin_ctzll(keep);
-    const std::uint64_t past = ~keep >> start;
-    const int size = past == 0 ? 64 - start : __builtin_ctzll(past);
-    for (int at = 0; at < size; at += 16) std::memcpy(to + at, p + start + at, 16);
-    to += size;
-    keep = start + size >= 64 ? 0 : keep & (~std::uint64_t{0} << (start + size));
-  }
-  return to;
-}
 
 }  // namespace qvmin

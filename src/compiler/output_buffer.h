@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "compiler/block_masks.h"
 #include "compiler/write_behind.h"
 #include "platform/platform.h"
 
@@ -155,6 +154,21 @@ class OutputBuffer {
   std::unique_ptr<WriteBehind> behind_;  // declared last: it ends before the buffer goes
 };
 
+// Copies the bytes of the 64 at p whose bits are set in `keep`, in order, to `to`; returns the end
+// of the copy. Kept runs are moved 16 bytes at a time, so 16 bytes past the 64 are read, and up to
+// 16 past the end of the copy are written (to be overwritten): `to` must have room for 64 + 16.
+inline char8_t* copyKeptBytes(char8_t* to, const unsigned char* p, std::uint64_t keep) {
+  while (keep != 0) {
+    const int start = __builtin_ctzll(keep);
+    const std::uint64_t past = ~keep >> start;
+    const int size = past == 0 ? 64 - start : __builtin_ctzll(past);
+    for (int at = 0; at < size; at += 16) std::memcpy(to + at, p + start + at, 16);
+    to += size;
+    keep = start + size >= 64 ? 0 : keep & (~std::uint64_t{0} << (start + size));
+  }
+  return to;
+}
+
 // An output buffer's write position, taken out by a scan loop to keep in registers: the buffer's
 // own position lives in memory, and every call the loop makes could change it. While it is out,
 // only the cursor writes to the buffer; it is handed back before the buffer is used otherwise (a
@@ -189,8 +203,8 @@ class OutputCursor {
       append(bytes);
     }
   }
-  // Copies the bytes of the 64 at p that `keep` keeps (see copyKeptBytes; 16 bytes past the 64 are
-  // read).
+  // Copies the bytes of the 64 at p that `keep` keeps, a bit per byte (see copyKeptBytes; 16 bytes
+  // past the 64 are read).
   void appendKept(const unsigned char* p, std::uint64_t keep) {
     if (limit_ - cursor_ < 64) [[unlikely]] {
       handBack();

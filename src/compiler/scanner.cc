@@ -363,6 +363,8 @@ bool Scanner::scanWith(std::string_view bytes) {
   // Where a byte of this block is in its file; only computed for an observer.
   auto at = [&](const unsigned char* byte) { return fileOffset + static_cast<std::uint64_t>(byte - begin); };
   ClassicWriter w(out, spacing);
+  // Read once: the token loop asks at every token whether a stretch may start there.
+  const bool stretches = !kObserved && blockMasksActive();
   BlockMasksCache masksCache;
   while (p < end) {
     unsigned char byte = *p;
@@ -372,7 +374,7 @@ bool Scanner::scanWith(std::string_view bytes) {
         // that end inside this block, which are handled in place without being collected.
         do {
           if constexpr (!kObserved) {
-            if (end - p >= 80 && kStartsStretch[*p] && blockMasksActive()) {
+            if (stretches && end - p >= 80 && kStartsStretch[*p]) {
               p = takeStretch(w, p, end, masksCache);
               if (p == nullptr) {
                 w.handBack(spacing);

@@ -245,7 +245,7 @@ const unsigned char* Scanner::takeStretch(ClassicWriter& w, const unsigned char*
         (s.pendingWhitespace || s.droppedSinceOperator || whitespaceChars[*p])) {
       return p;
     }
-    // A stretch that begins again less than halfway into the bytes last sorted takes the rest of
+    // A stretch that begins again less than 48 bytes into the 64 last sorted takes the rest of
     // their masks; the bytes past them are a stop.
     ClassicBlockMasks m;
     unsigned unknown = 0;
